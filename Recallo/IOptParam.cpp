@@ -1,0 +1,10 @@
+#include "Recallo/IOptParam.h"
+
+namespace OperationManage {
+
+bool IOptParam::Unserialize(const std::vector<unsigned char>& in)
+{
+    return SerializableObject::Unserialize(in);
+}
+
+} // namespace OperationManage

@@ -1,0 +1,4 @@
+#include "Tracewell/CrashHandler.h"
+
+void EnableSEHandler() {}
+void DisableSEHandler() {}

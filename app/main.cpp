@@ -1,0 +1,13 @@
+// Placeholder program: an empty window until the main window exists.
+#include <QApplication>
+#include <QWidget>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("CorvaneLoader"));
+    window.resize(800, 600);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,36 @@
+# Compiler settings and the helper that turns one source folder into one library.
+
+macro(corvane_setup_compiler)
+  find_program(CCACHE_PROGRAM ccache)
+  if(CCACHE_PROGRAM)
+    set(CMAKE_C_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+  endif()
+  add_compile_options(-Wall -Wextra)
+  if(CORVANE_SANITIZER STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  elseif(CORVANE_SANITIZER STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+  elseif(NOT CORVANE_SANITIZER STREQUAL "")
+    message(FATAL_ERROR "CORVANE_SANITIZER must be empty, address or thread")
+  endif()
+endmacro()
+
+# corvane_add_library(<name> SHARED|STATIC DIRS <folders...> [LIBS <targets...>])
+# Collects every .cpp/.h of the given folders (not recursing), so adding a file
+# to a folder needs no edit here.
+function(corvane_add_library name kind)
+  cmake_parse_arguments(ARG "" "" "DIRS;LIBS" ${ARGN})
+  set(sources)
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS
+         ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+    list(APPEND sources ${found})
+  endforeach()
+  add_library(${name} ${kind} ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/interfaces)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+endfunction()
