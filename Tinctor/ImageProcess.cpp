@@ -1,0 +1,8 @@
+#include "Tinctor/ImageProcess.h"
+
+namespace ImageProcess {
+
+void Init() {}
+void Uninit() {}
+
+} // namespace ImageProcess
