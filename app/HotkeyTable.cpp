@@ -1,0 +1,73 @@
+#include "app/HotkeyTable.h"
+
+#include <QKeyEvent>
+
+#include "app/CommandIds.h"
+
+CHotkeyTable CHotkeyTable::CreateDefault()
+{
+    constexpr BYTE V = FVIRTKEY;
+    return CHotkeyTable({
+        {V | FCONTROL, 'O', IDM_OPEN},
+        {V | FCONTROL, 'S', IDM_SAVE},
+        {V | FCONTROL | FSHIFT, 'S', IDM_SAVEAS},
+        {V, VK_ADD, IDM_ZOOMIN},
+        {V, VK_SUBTRACT, IDM_ZOOMOUT},
+        {V | FSHIFT, 'W', IDM_MAIN_VIEW_FITWINDOW},
+        {V | FCONTROL, 'H', IDM_MAIN_VIEW_ORIGINALSIZE},
+        {V | FCONTROL, 'C', IDM_COPY},
+        {V | FCONTROL, 'V', IDM_PASTE},
+        {V | FCONTROL, 'Z', IDM_UNDO},
+        {V | FCONTROL, 'Y', IDM_REDO},
+        {V, 'L', IDM_ROTATELEFT},
+        {V, 'R', IDM_ROTATERIGHT},
+        {V, 'H', IDM_HORIZONTALFLIP},
+        {V, 'V', IDM_VERTICALFLIP},
+        {V, VK_F1, IDM_ABOUT},
+        {V, VK_UP, IDM_MOVEUP},
+        {V, VK_DOWN, IDM_MOVEDOWN},
+        {V, VK_LEFT, IDM_MOVELEFT},
+        {V, VK_RIGHT, IDM_MOVERIGHT},
+    });
+}
+
+std::optional<UINT> CHotkeyTable::Translate(WORD virtualKey, BYTE modifiers) const
+{
+    constexpr BYTE kModifierMask = FSHIFT | FCONTROL | FALT;
+    for (const ACCEL& entry : m_entries) {
+        if (entry.key == virtualKey && (entry.fVirt & kModifierMask) == (modifiers & kModifierMask))
+            return entry.cmd;
+    }
+    return std::nullopt;
+}
+
+std::optional<WORD> CHotkeyTable::VirtualKeyOf(const QKeyEvent& event)
+{
+    const int key = event.key();
+    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<WORD>('A' + (key - Qt::Key_A));
+    switch (key) {
+    case Qt::Key_F1: return VK_F1;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Right: return VK_RIGHT;
+    // The + and - of the main keyboard are other virtual keys than the
+    // numeric pad's, which alone are shortcuts.
+    case Qt::Key_Plus: return keypad ? std::optional<WORD>(VK_ADD) : std::nullopt;
+    case Qt::Key_Minus: return keypad ? std::optional<WORD>(VK_SUBTRACT) : std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<UINT> CHotkeyTable::Translate(const QKeyEvent& event) const
+{
+    const auto virtualKey = VirtualKeyOf(event);
+    if (!virtualKey) return std::nullopt;
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    BYTE flags = 0;
+    if (mods.testFlag(Qt::ShiftModifier)) flags |= FSHIFT;
+    if (mods.testFlag(Qt::ControlModifier)) flags |= FCONTROL;
+    if (mods.testFlag(Qt::AltModifier)) flags |= FALT;
+    return Translate(*virtualKey, flags);
+}
