@@ -1,27 +1,43 @@
-// Placeholder log: writes every line to standard error. Replaced by the real
-// log file writer.
 #include "Tracewell/Log.h"
 
-#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
+#include "Tracewell/LogLine.h"
+#include "Tracewell/LogSink.h"
 #include "platform/TextConvert.h"
 #include "platform/WideFormat.h"
 
 namespace {
-std::mutex g_mutex;
+
+void FlushKeptLinesAtExit()
+{
+    Tracewell::LogSink::Global().FlushPendingToStderr();
 }
 
-bool InitLog() { return true; }
+// Lines kept in memory must not vanish when the program ends without ever
+// opening the log; the hook is registered with the first kept line.
+void EnsureExitFlush()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit(FlushKeptLinesAtExit); });
+}
+
+} // namespace
+
+bool InitLog()
+{
+    return Tracewell::LogSink::Global().Open();
+}
 
 bool WriteLogV(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, va_list args)
 {
+    const Tracewell::LineStamp stamp = Tracewell::CurrentStamp();
     const std::wstring text = FormatWideV(format, args);
-    const std::string line = WideToUtf8(std::to_wstring(level) + L" " + (module ? module : L"") + L" " +
-                                        (function ? function : L"") + L": " + text);
-    std::lock_guard lock(g_mutex);
-    std::fprintf(stderr, "%s\n", line.c_str());
-    return true;
+    const std::string line = Tracewell::FormatLogLine(stamp, level, module, function, text);
+    const auto result = Tracewell::LogSink::Global().Write(line);
+    if (result == Tracewell::LogSink::WriteResult::Buffered) EnsureExitFlush();
+    return result != Tracewell::LogSink::WriteResult::Failed;
 }
 
 bool WriteLog(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, ...)
@@ -33,6 +49,12 @@ bool WriteLog(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, c
     return ok;
 }
 
-void UninitLog() {}
+void UninitLog()
+{
+    Tracewell::LogSink::Global().Close();
+}
 
-std::wstring GetLogFilePath() { return L""; }
+std::wstring GetLogFilePath()
+{
+    return Utf8ToWide(Tracewell::LogSink::Global().Path().string());
+}

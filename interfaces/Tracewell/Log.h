@@ -3,16 +3,35 @@
 //
 // Each line reads
 //   2026-12-07 20:31:05.123 [tid 12345] <level> <module> <function>: <text>
-// with the local time to the millisecond, the calling thread's id, the level
-// as a word (ERROR, WARNING, INFO, TRACE) and the formatted text; a trailing
-// line feed of the text is dropped and inner line breaks are kept as "\n" so
-// every call stays one line.
+// with the local time to the millisecond, the calling thread's kernel id, the
+// level as a word (ERROR, WARNING, INFO, TRACE; other values as LEVEL<n>) and
+// the formatted text in UTF-8; a trailing line break of the text is dropped,
+// inner line breaks are written as "\n" (carriage returns as "\r", other
+// control characters but tab as "\xNN") so every call stays one line. A null
+// module or function is written as "-".
+//
+// Each line is written with one write(2) to a file opened with O_APPEND, so
+// lines of different threads and of different processes sharing the file
+// never interleave.
 //
 // Where the log lives: the folder named by the environment variable
-// CORVANE_LOG_DIR, else "$XDG_STATE_HOME/CorvaneLoader" (by default
-// "~/.local/state/CorvaneLoader"); the file is "CorvaneLoader.log" there.
-// Lines written before InitLog are kept in memory and written when it runs;
-// lines written after UninitLog go to standard error.
+// CORVANE_LOG_DIR when it is set and not empty, else "$XDG_STATE_HOME/CorvaneLoader"
+// when XDG_STATE_HOME is an absolute path, else "$HOME/.local/state/CorvaneLoader"
+// (the home folder from the password database when HOME is unset); the file is
+// "CorvaneLoader.log" there. The folder is created when missing. When the file
+// has grown past 8 MiB at the moment InitLog opens it, it is first renamed to
+// "CorvaneLoader.log.1" (replacing an older one), so the log never keeps more
+// than about twice that.
+//
+// Lines written before the first InitLog are kept in memory (at most 2000
+// lines or 1 MiB; beyond that they go straight to standard error) and written
+// to the file, in order, when InitLog opens it; when the log is never opened
+// they go to standard error at exit. Lines written while the log is closed
+// after UninitLog, or when InitLog could not open the file, go to standard error.
+//
+// InitLog and UninitLog nest: several parts of the program (the application,
+// the I/O library) each open the log at start and close it at exit, and the
+// file stays open until the last UninitLog balances the InitLog calls.
 
 #include <cstdarg>
 #include <string>
@@ -24,8 +43,10 @@ enum LOG_LEVEL {
     LOG_LEVEL_TRACE = 4,
 };
 
-/// Opens the log file for appending (creating its folder). Returns false when
-/// the file cannot be opened; lines then go to standard error. Any thread.
+/// Opens the log file for appending (creating its folder) and writes the lines
+/// kept since start. When the log is already open it only counts the call.
+/// Returns false when the file cannot be opened; lines then go to standard
+/// error (a later InitLog tries again). Any thread.
 bool InitLog();
 
 /// Writes one line: `format` with the following arguments, formatted with the
@@ -33,11 +54,13 @@ bool InitLog();
 /// Returns false only when the line could not be written anywhere.
 bool WriteLog(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, ...);
 
-/// WriteLog with an argument list.
+/// WriteLog with an argument list (consumed by the call).
 bool WriteLogV(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, va_list args);
 
-/// Flushes and closes the log file. Any thread; later lines go to standard error.
+/// Balances one InitLog; the last one closes the log file. Extra calls do
+/// nothing harmful. Any thread; lines after the file closed go to standard error.
 void UninitLog();
 
-/// Full path of the log file that InitLog opens (or opened).
+/// Full path of the log file: the one that is open, else the one InitLog would
+/// open now (from the environment rules above). Any thread.
 std::wstring GetLogFilePath();

@@ -1,0 +1,153 @@
+// The dictionary library as the program calls it: loading files by name,
+// lookups that never fail, reloads, nesting and concurrent use.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "Tracewell/Log.h"
+#include "Wordhoard/LocalizeHelper.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LocalizeHelperTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "wordhoard-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        LocalizeHelper::Initialize();
+    }
+    void TearDown() override
+    {
+        LocalizeHelper::UnInitialize();
+        std::error_code ec;
+        fs::remove_all(m_folder, ec);
+    }
+    std::wstring Write(const char* name, const std::string& bytes)
+    {
+        const fs::path path = m_folder / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.wstring();
+    }
+    fs::path m_folder;
+};
+
+} // namespace
+
+TEST_F(LocalizeHelperTest, LoadsAFileAndLooksItemsUpByDictionaryName)
+{
+    const std::wstring file = Write("a.lc", "IDS_HELLO=Hello\nIDS_FMT=Save '%s'?\n");
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(file.c_str(), "Test"));
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_HELLO"), L"Hello");
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_FMT"), L"Save '%s'?");
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Other", L"IDS_HELLO"), L"");
+}
+
+TEST_F(LocalizeHelperTest, LookupsNeverGiveNull)
+{
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(Write("a.lc", "IDS_A=a\n").c_str(), "Test"));
+    for (const wchar_t* text : {LocalizeHelper::GetDictionaryItem("Test", L"IDS_MISSING"),
+                                LocalizeHelper::GetDictionaryItem("Nope", L"IDS_A"),
+                                LocalizeHelper::GetDictionaryItem(nullptr, L"IDS_A"),
+                                LocalizeHelper::GetDictionaryItem("Test", nullptr)}) {
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text, L"");
+    }
+}
+
+TEST_F(LocalizeHelperTest, FailedLoadKeepsTheLoadedDictionary)
+{
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(Write("a.lc", "IDS_A=kept\n").c_str(), "Test"));
+    EXPECT_FALSE(LocalizeHelper::LoadDictionary((m_folder / "missing.lc").wstring().c_str(), "Test"));
+    EXPECT_FALSE(LocalizeHelper::LoadDictionary(m_folder.wstring().c_str(), "Test")); // a folder
+    EXPECT_FALSE(LocalizeHelper::LoadDictionary(nullptr, "Test"));
+    EXPECT_FALSE(LocalizeHelper::LoadDictionary(Write("b.lc", "IDS_A=x\n").c_str(), nullptr));
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"kept");
+}
+
+TEST_F(LocalizeHelperTest, ReloadReplacesItemsButEarlierTextsStayReadable)
+{
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(Write("a.lc", "IDS_A=first version\nIDS_B=b\n").c_str(), "Test"));
+    const wchar_t* before = LocalizeHelper::GetDictionaryItem("Test", L"IDS_A");
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(Write("a2.lc", "IDS_A=second version\n").c_str(), "Test"));
+    EXPECT_STREQ(before, L"first version");
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"second version");
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_B"), L"");
+}
+
+TEST_F(LocalizeHelperTest, NestedInitializeKeepsDictionariesUntilTheLastUnInitialize)
+{
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(Write("a.lc", "IDS_A=a\n").c_str(), "Test"));
+    LocalizeHelper::Initialize();
+    LocalizeHelper::UnInitialize();
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"a");
+    LocalizeHelper::UnInitialize();
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"");
+    LocalizeHelper::Initialize(); // balances TearDown
+}
+
+TEST_F(LocalizeHelperTest, BadLinesAreLoggedAsWarningsWithABound)
+{
+    const std::string previous = std::getenv("CORVANE_LOG_DIR") ? std::getenv("CORVANE_LOG_DIR") : "";
+    setenv("CORVANE_LOG_DIR", m_folder.c_str(), 1);
+    ASSERT_TRUE(InitLog());
+    std::string bytes = "IDS_A=a\nIDS_BAD=\xFF\n";
+    for (int i = 0; i < 30; ++i) bytes += "no equals sign\n";
+    EXPECT_TRUE(LocalizeHelper::LoadDictionary(Write("bad.lc", bytes).c_str(), "Test"));
+    UninitLog();
+    setenv("CORVANE_LOG_DIR", previous.c_str(), 1);
+
+    std::ifstream in(m_folder / "CorvaneLoader.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.find("bad.lc'") != std::string::npos) lines.push_back(line); // earlier tests' lines may precede
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_NE(lines[0].find("WARNING Wordhoard LocalizeHelper::LoadDictionary: Skipped line 2 of '"), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[0].find("not valid UTF-8"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[20].find("Skipped 11 more lines"), std::string::npos) << lines[20];
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"a");
+}
+
+TEST_F(LocalizeHelperTest, FileNamesWithoutFolderAreOpenedInTheCurrentFolder)
+{
+    Write("bare.lc", "IDS_A=found\n");
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_folder);
+    const bool loaded = LocalizeHelper::LoadDictionary(L"bare.lc", "Test");
+    fs::current_path(previous);
+    ASSERT_TRUE(loaded);
+    EXPECT_STREQ(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A"), L"found");
+}
+
+TEST_F(LocalizeHelperTest, ConcurrentLookupsAndReloadsAreSafe)
+{
+    const std::wstring one = Write("one.lc", "IDS_A=one\n");
+    const std::wstring two = Write("two.lc", "IDS_A=two\n");
+    ASSERT_TRUE(LocalizeHelper::LoadDictionary(one.c_str(), "Test"));
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 4; ++r)
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                const std::wstring text = LocalizeHelper::GetDictionaryItem("Test", L"IDS_A");
+                if (text != L"one" && text != L"two") ++bad;
+                std::this_thread::yield();
+            }
+        });
+    for (int i = 0; i < 100; ++i) LocalizeHelper::LoadDictionary((i % 2 ? one : two).c_str(), "Test");
+    stop = true;
+    for (auto& reader : readers) reader.join();
+    EXPECT_EQ(bad.load(), 0);
+}
