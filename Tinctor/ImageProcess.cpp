@@ -1,8 +1,14 @@
 #include "Tinctor/ImageProcess.h"
 
+#include "Tinctor/ScratchPool.h"
+
 namespace ImageProcess {
 
 void Init() {}
-void Uninit() {}
+
+void Uninit()
+{
+    ScratchPool::Release();
+}
 
 } // namespace ImageProcess
