@@ -169,7 +169,6 @@ void WriteCrashLine(int sig, const siginfo_t* info, const void* context)
         text.Append(' ');
         AppendFrame(text, g_frames[i]);
     }
-    if (text.Truncated()) text.Append(" ...");
     text.FinishLine();
     const int logFd = Tracewell::LogSink::Global().FileDescriptor();
     if (logFd >= 0) WriteAll(logFd, text.Data(), text.Size());

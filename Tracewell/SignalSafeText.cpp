@@ -108,7 +108,9 @@ void SignalSafeText::AppendTime(std::int64_t seconds, int millis, long utcOffset
 
 void SignalSafeText::FinishLine()
 {
-    // Append reserves the last byte, so there is room for one line feed.
+    // Append reserves the last byte, so there is room for one line feed; a cut
+    // text ends in "..." so the reader knows.
+    if (m_truncated && m_size >= 3) m_buffer[m_size - 1] = m_buffer[m_size - 2] = m_buffer[m_size - 3] = '.';
     if (m_size < m_capacity) m_buffer[m_size++] = '\n';
 }
 

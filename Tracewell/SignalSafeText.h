@@ -14,10 +14,12 @@ public:
     /// Uses `buffer` of `capacity` bytes (at least 2); the text starts empty.
     SignalSafeText(char* buffer, std::size_t capacity) : m_buffer(buffer), m_capacity(capacity) {}
 
+    /// Appends bytes as they are.
     void Append(std::string_view text);
     void Append(char c);
     /// A NUL-terminated string; null appends "?".
     void AppendCString(const char* text);
+    /// Signed decimal, no padding.
     void AppendDecimal(std::int64_t value);
     /// At least `minDigits` digits, zero-padded.
     void AppendDecimalPadded(std::uint64_t value, int minDigits);
@@ -26,11 +28,13 @@ public:
     /// "YYYY-MM-DD HH:MM:SS.mmm" for `seconds` since 1970 (UTC) shifted by
     /// `utcOffsetSeconds`, with `millis` (0 to 999).
     void AppendTime(std::int64_t seconds, int millis, long utcOffsetSeconds);
-    /// Ends the text with '\n' (replacing the last byte when the buffer is full).
+    /// Ends the text with '\n'; a text that was cut off ends in "..." before it.
     void FinishLine();
 
+    /// The text so far (not NUL-terminated) and its length in bytes.
     const char* Data() const { return m_buffer; }
     std::size_t Size() const { return m_size; }
+    /// True once something did not fit.
     bool Truncated() const { return m_truncated; }
 
 private:

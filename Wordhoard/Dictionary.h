@@ -39,6 +39,7 @@ public:
     /// pointer stays valid as long as the dictionary object lives.
     const std::wstring* Find(std::wstring_view key) const;
 
+    /// Number of items.
     std::size_t Size() const { return m_items.size(); }
 
 private:
