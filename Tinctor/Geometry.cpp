@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include <opencv2/imgproc.hpp>
 
@@ -107,7 +108,9 @@ bool FreeRotate(const std::vector<unsigned char>& pixels, const BITMAPINFO& head
     if (!IsCreatableImageSize(width, height, header.bmiHeader.biBitCount)) return false;
     return Guarded([&] {
         ReportProgress(progress, 0, 1);
-        ProduceImage(outPixels, outHeader, header, static_cast<int>(width), static_cast<int>(height),
+        BITMAPINFO like = header;  // a quarter turn also turns the resolution's axes
+        if (quarter) std::swap(like.bmiHeader.biXPelsPerMeter, like.bmiHeader.biYPelsPerMeter);
+        ProduceImage(outPixels, outHeader, like, static_cast<int>(width), static_cast<int>(height),
                      [&](const ImageBuffer& dst) {
                          if (degrees == 0.0) {
                              for (int y = 0; y < dst.height; ++y) std::memcpy(dst.Row(y), src->Row(y), src->RowBytes());
