@@ -7,12 +7,13 @@
 CHotkeyTable CHotkeyTable::CreateDefault()
 {
     constexpr BYTE V = FVIRTKEY;
+    constexpr auto K = [](UINT vk) { return static_cast<WORD>(vk); };
     return CHotkeyTable({
         {V | FCONTROL, 'O', IDM_OPEN},
         {V | FCONTROL, 'S', IDM_SAVE},
         {V | FCONTROL | FSHIFT, 'S', IDM_SAVEAS},
-        {V, VK_ADD, IDM_ZOOMIN},
-        {V, VK_SUBTRACT, IDM_ZOOMOUT},
+        {V, K(VK_ADD), IDM_ZOOMIN},
+        {V, K(VK_SUBTRACT), IDM_ZOOMOUT},
         {V | FSHIFT, 'W', IDM_MAIN_VIEW_FITWINDOW},
         {V | FCONTROL, 'H', IDM_MAIN_VIEW_ORIGINALSIZE},
         {V | FCONTROL, 'C', IDM_COPY},
@@ -23,11 +24,11 @@ CHotkeyTable CHotkeyTable::CreateDefault()
         {V, 'R', IDM_ROTATERIGHT},
         {V, 'H', IDM_HORIZONTALFLIP},
         {V, 'V', IDM_VERTICALFLIP},
-        {V, VK_F1, IDM_ABOUT},
-        {V, VK_UP, IDM_MOVEUP},
-        {V, VK_DOWN, IDM_MOVEDOWN},
-        {V, VK_LEFT, IDM_MOVELEFT},
-        {V, VK_RIGHT, IDM_MOVERIGHT},
+        {V, K(VK_F1), IDM_ABOUT},
+        {V, K(VK_UP), IDM_MOVEUP},
+        {V, K(VK_DOWN), IDM_MOVEDOWN},
+        {V, K(VK_LEFT), IDM_MOVELEFT},
+        {V, K(VK_RIGHT), IDM_MOVERIGHT},
     });
 }
 
@@ -47,15 +48,15 @@ std::optional<WORD> CHotkeyTable::VirtualKeyOf(const QKeyEvent& event)
     const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<WORD>('A' + (key - Qt::Key_A));
     switch (key) {
-    case Qt::Key_F1: return VK_F1;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_F1: return static_cast<WORD>(VK_F1);
+    case Qt::Key_Up: return static_cast<WORD>(VK_UP);
+    case Qt::Key_Down: return static_cast<WORD>(VK_DOWN);
+    case Qt::Key_Left: return static_cast<WORD>(VK_LEFT);
+    case Qt::Key_Right: return static_cast<WORD>(VK_RIGHT);
     // The + and - of the main keyboard are other virtual keys than the
     // numeric pad's, which alone are shortcuts.
-    case Qt::Key_Plus: return keypad ? std::optional<WORD>(VK_ADD) : std::nullopt;
-    case Qt::Key_Minus: return keypad ? std::optional<WORD>(VK_SUBTRACT) : std::nullopt;
+    case Qt::Key_Plus: return keypad ? std::optional<WORD>(static_cast<WORD>(VK_ADD)) : std::nullopt;
+    case Qt::Key_Minus: return keypad ? std::optional<WORD>(static_cast<WORD>(VK_SUBTRACT)) : std::nullopt;
     default: return std::nullopt;
     }
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/WinMessages.h"
 #include "platform/WinTypes.h"
 
 class QKeyEvent;
@@ -18,15 +19,6 @@ inline constexpr BYTE FVIRTKEY = 0x01;
 inline constexpr BYTE FSHIFT = 0x04;
 inline constexpr BYTE FCONTROL = 0x08;
 inline constexpr BYTE FALT = 0x10;
-
-// Virtual keys the table uses besides 'A'..'Z'.
-inline constexpr WORD VK_F1 = 0x70;
-inline constexpr WORD VK_ADD = 0x6B;       // numeric-pad +
-inline constexpr WORD VK_SUBTRACT = 0x6D;  // numeric-pad -
-inline constexpr WORD VK_LEFT = 0x25;
-inline constexpr WORD VK_UP = 0x26;
-inline constexpr WORD VK_RIGHT = 0x27;
-inline constexpr WORD VK_DOWN = 0x28;
 
 /// One accelerator entry.
 struct ACCEL {

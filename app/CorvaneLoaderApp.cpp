@@ -1,0 +1,360 @@
+// The application object: construction, start-up and shutdown, states,
+// shortcuts and wheel routing, message boxes, the window title, the skin map
+// and the persisted settings. The editing period lives in
+// CorvaneLoaderAppEdit.cpp, history navigation and the image-processing
+// protocol in CorvaneLoaderAppProcess.cpp.
+#include "app/CorvaneLoaderApp.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+#include <system_error>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include "Tinctor/ImageProcess.h"
+#include "Tracewell/CrashHandler.h"
+#include "Tracewell/Log.h"
+#include "Wordhoard/LocalizeHelper.h"
+#include "app/AppEventFilter.h"
+#include "app/AppMessageBox.h"
+#include "app/AppToolArray.h"
+#include "app/HistoryLock.h"
+#include "controls/FGResource.h"
+#include "io/Carrow.h"
+#include "io/ImageFile.h"
+#include "operations/ImageData.h"
+#include "operations/Operators.h"
+#include "platform/Registry.h"
+#include "platform/SingleInstanceLock.h"
+#include "platform/SystemFolders.h"
+#include "platform/TextConvert.h"
+#include "platform/WideFormat.h"
+
+void InstallNewHandler();  // NewHandler.cpp
+
+CCorvaneLoaderApp theApp;
+
+namespace {
+
+constexpr const wchar_t* kModule = L"CorvaneLoader";
+constexpr const wchar_t* kCompany = L"Quillmark";
+constexpr const wchar_t* kWindowStateEntry = L"corvaneloader_dlg";
+
+std::wstring ToLower(std::wstring text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    return text;
+}
+
+// True when `widget` is `other` or lies inside it.
+bool IsWithin(const QWidget* widget, const QWidget* other)
+{
+    return widget && other && (widget == other || other->isAncestorOf(widget));
+}
+
+// The brush operators take the picture of the clone stamp or dodge/burn tool.
+const unsigned char* AppBrushBitmap(int toolIndex, BITMAPINFO& header)
+{
+    return theApp.m_arrTools ? theApp.m_arrTools->GetSketcherBitmap(toolIndex, header) : nullptr;
+}
+
+} // namespace
+
+CCorvaneLoaderApp::CCorvaneLoaderApp() : m_arrTools(std::make_unique<CAppToolArray>())
+{
+    InstallNewHandler();
+    m_strModulePath = GetModuleFilePath();
+    const std::size_t slash = m_strModulePath.find_last_of(L"/\\");
+    m_strModuleName = slash == std::wstring::npos ? m_strModulePath : m_strModulePath.substr(slash + 1);
+    m_strWorkingPath = slash == std::wstring::npos ? std::wstring() : m_strModulePath.substr(0, slash + 1);
+    m_strBitmapPath = m_strWorkingPath + L"Bitmap/";
+    // The dictionaries are opened by bare file name, so they are found beside
+    // the executable.
+    std::error_code ignored;
+    if (!m_strWorkingPath.empty()) std::filesystem::current_path(m_strWorkingPath, ignored);
+}
+
+CCorvaneLoaderApp::~CCorvaneLoaderApp()
+{
+    m_pEventFilter.reset();
+    m_threadMessages.Detach();
+}
+
+// ---- start-up and shutdown --------------------------------------------------
+
+BOOL CCorvaneLoaderApp::InitServices(InstanceCheck check)
+{
+    InitLog();
+    EnableSEHandler();
+    LocalizeHelper::Initialize();
+    LocalizeHelper::LoadDictionary(L"Lan.lc", "Dictionary");
+    LocalizeHelper::LoadDictionary(L"Loader.lc", "Loader");
+    LocalizeHelper::LoadDictionary(L"Tool.lc", "Tool");
+    Carrow::InitCarrow();
+    ImageProcess::Init();
+    WriteLog(LOG_LEVEL_INFO, kModule, L"CCorvaneLoaderApp::InitInstance", L"Application Working-Path: '%s'.",
+             m_strWorkingPath.c_str());
+
+    m_strProductCode = ToLower(LocalizeHelper::GetDictionaryItem("Tool", L"IDS_CORVANE_CODE"));
+    m_strAppName = LocalizeHelper::GetDictionaryItem("Tool", L"IDS_CORVANE_APPNAME");
+    if (QCoreApplication::instance()) QCoreApplication::setApplicationName(QString::fromStdWString(m_strAppName));
+    SetRegistryKey(kCompany);
+
+    if (check == InstanceCheck::Exclusive) {
+        // A second copy ends here, silently: it shows nothing and leaves the
+        // first one alone.
+        auto instanceLock = std::make_unique<CSingleInstanceLock>(m_strAppName);
+        if (instanceLock->Acquire() != CSingleInstanceLock::Result::Acquired) return FALSE;
+        m_pInstanceMutex = std::move(instanceLock);
+    }
+
+    AttachMessageQueue();
+    SetBrushBitmapSource(&AppBrushBitmap);
+    BuildFileFormats();
+    FGLoadBitmaps(m_strBitmapPath.c_str(), m_mapBitmaps, &m_mapBitmapNames, nullptr);
+    FGLoadResource((m_strWorkingPath + L"Skin").c_str());
+    CreateHotkeys();
+    CreateEmbeddedTools();
+    LoadToolSettings();
+    return TRUE;
+}
+
+BOOL CCorvaneLoaderApp::InitInstance()
+{
+    if (!InitServices()) return FALSE;
+    if (!m_mainWindowFactory) return FALSE;
+    m_pOwnedMainWnd = m_mainWindowFactory();
+    m_pMainWnd = m_pOwnedMainWnd.get();
+    if (m_pMainWnd) m_pMainWnd->DoModal();
+    m_pMainWnd = nullptr;
+    m_pOwnedMainWnd.reset();
+    return FALSE;
+}
+
+int CCorvaneLoaderApp::ExitInstance()
+{
+    SetAppState(APPSTATE_EXITING);
+    SaveToolSettings();
+    m_pEventFilter.reset();
+    m_hAccel.reset();
+    FGUnloadBitmaps(m_mapBitmaps);
+    m_mapBitmapNames.clear();
+    SetBrushBitmapSource(nullptr);
+    m_threadMessages.Detach();
+    Carrow::UnInitCarrow();
+    ImageProcess::Uninit();
+    LocalizeHelper::UnInitialize();
+    DisableSEHandler();
+    UninitLog();
+    m_pInstanceMutex.reset();
+    return 0;
+}
+
+void CCorvaneLoaderApp::CreateEmbeddedTools() { m_arrTools->CreateAll(); }
+
+// ---- states -------------------------------------------------------------------
+
+void CCorvaneLoaderApp::SetAppState(int newState)
+{
+    const int current = m_nAppState;
+    bool allowed = false;
+    switch (newState) {
+    case APPSTATE_IDLE: allowed = current == APPSTATE_STARTING || current == APPSTATE_EDITING; break;
+    case APPSTATE_EDITING: allowed = current == APPSTATE_IDLE || current == APPSTATE_PROCESSING; break;
+    case APPSTATE_PROCESSING: allowed = current == APPSTATE_EDITING; break;
+    case APPSTATE_EXITING: allowed = current == APPSTATE_STARTING || current == APPSTATE_IDLE; break;
+    default: break;
+    }
+    if (!allowed) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, L"CCorvaneLoaderApp::SetAppState",
+                 L"Invalid state transition. CurrentState = %d, NewState = %d", current, newState);
+        return;
+    }
+    WriteLog(LOG_LEVEL_INFO, kModule, L"CCorvaneLoaderApp::SetAppState",
+             L"Application State Changed, CurrentState = %d, NewState = %d", current, newState);
+    m_nAppState = newState;
+    if (newState == APPSTATE_EXITING || !m_pMainWnd) return;
+    m_pMainWnd->EnableImageView(newState != APPSTATE_PROCESSING);
+    m_pMainWnd->UpdateToolbarState();
+}
+
+// ---- shortcuts and wheel routing ---------------------------------------------
+
+BOOL CCorvaneLoaderApp::CreateHotkeys()
+{
+    m_hAccel = std::make_unique<CHotkeyTable>(CHotkeyTable::CreateDefault());
+    if (!m_pEventFilter && QCoreApplication::instance()) m_pEventFilter = std::make_unique<CAppEventFilter>();
+    return TRUE;
+}
+
+bool CCorvaneLoaderApp::IsMainWindowInFront() const
+{
+    if (!m_pMainWnd) return false;
+    // The main window itself runs modally; any other modal dialog in front
+    // of it means the main window is not the one the user talks to.
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal == m_pMainWnd->GetWidget();
+}
+
+BOOL CCorvaneLoaderApp::PreTranslateMessage(QObject* receiver, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::Wheel) return FALSE;
+    if (!IsMainWindowInFront()) return FALSE;
+
+    if (type == QEvent::KeyPress) {
+        if (!m_hAccel) return FALSE;
+        const auto command = m_hAccel->Translate(*static_cast<QKeyEvent*>(event));
+        if (!command) return FALSE;
+        m_pMainWnd->OnAccelerator(*command);
+        return TRUE;
+    }
+
+    // The wheel acts on the toolbar or image view under the mouse, not on the
+    // control that has the focus.
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!widget) return FALSE;
+    const QPointF global = wheel->globalPosition();
+    QWidget* under = QApplication::widgetAt(global.toPoint());
+    QWidget* target = nullptr;
+    for (QWidget* candidate : {m_pMainWnd->GetToolbarWidget(), m_pMainWnd->GetImageViewWidget()}) {
+        if (IsWithin(under, candidate)) target = candidate;
+    }
+    // Already on its way to the target (or propagating up from it): leave it.
+    if (!target || IsWithin(widget, target) || IsWithin(target, widget)) return FALSE;
+    QWheelEvent copy(target->mapFromGlobal(global), global, wheel->pixelDelta(), wheel->angleDelta(),
+                     wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted(), wheel->source());
+    QCoreApplication::sendEvent(target, &copy);
+    return TRUE;
+}
+
+// ---- message boxes, title, skin ------------------------------------------------
+
+int CCorvaneLoaderApp::DoMessageBox(const wchar_t* prompt, UINT type, UINT /*helpId*/)
+{
+    const std::wstring text = prompt ? prompt : L"";
+    if (m_messageBoxHook) return m_messageBoxHook(text, type);
+    return ShowMessageBox(text, type);
+}
+
+int CCorvaneLoaderApp::ShowMessageBox(const std::wstring& text, UINT type)
+{
+    return ShowAppMessageBox(m_pMainWnd ? m_pMainWnd->GetWidget() : nullptr, m_strAppName, text, type);
+}
+
+std::wstring CCorvaneLoaderApp::BuildWindowTitle() const
+{
+    std::wstring title = FormatWide(L"[%s]  %s", kCompany, m_strAppName.c_str());
+    if (m_nAppState == APPSTATE_EDITING && m_pEditFile) {
+        const wchar_t* file = m_pEditFile->GetFilePath();
+        const std::wstring path = file ? file : L"";
+        const std::size_t slash = path.find_last_of(L"/\\");
+        title += L" - " + (slash == std::wstring::npos ? path : path.substr(slash + 1));
+    }
+    return title;
+}
+
+void CCorvaneLoaderApp::UpdateWindowTitle()
+{
+    if (m_pMainWnd) m_pMainWnd->SetCaption(BuildWindowTitle());
+}
+
+CBitmap* CCorvaneLoaderApp::GetSkinBitmap(const wchar_t* name)
+{
+    if (!name) return nullptr;
+    return m_mapBitmaps[name];  // an unknown name gets an empty entry
+}
+
+IEmbeddedTool* CCorvaneLoaderApp::GetProductTool()
+{
+    int index = -1;
+    if (m_strProductCode == L"cst") index = TOOL_CLONESTAMP;
+    if (m_strProductCode == L"sr") index = TOOL_SPOTREMOVER;
+    return index < 0 ? nullptr : m_arrTools->Get(index);
+}
+
+// ---- persisted settings ----------------------------------------------------------
+
+void CCorvaneLoaderApp::SetRegistryKey(const wchar_t* company) { m_strCompanyKey = company ? company : L""; }
+
+std::wstring CCorvaneLoaderApp::ProfileKeyPath() const
+{
+    return L"Software\\" + m_strCompanyKey + L"\\" + m_strAppName;
+}
+
+BOOL CCorvaneLoaderApp::GetProfileBinary(const wchar_t* section, const wchar_t* entry, std::vector<BYTE>& out)
+{
+    out.clear();
+    std::wstring path = ProfileKeyPath();
+    if (section && *section) path += std::wstring(L"\\") + section;
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
+    DWORD type = 0, size = 0;
+    LONG result = RegQueryValueEx(key, entry, nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS && type == REG_BINARY && size > 0) {
+        out.resize(size);
+        result = RegQueryValueEx(key, entry, nullptr, &type, out.data(), &size);
+        out.resize(result == ERROR_SUCCESS ? size : 0);
+    }
+    RegCloseKey(key);
+    return out.empty() ? FALSE : TRUE;
+}
+
+BOOL CCorvaneLoaderApp::WriteProfileBinary(const wchar_t* section, const wchar_t* entry, const std::vector<BYTE>& bytes)
+{
+    std::wstring path = ProfileKeyPath();
+    if (section && *section) path += std::wstring(L"\\") + section;
+    HKEY key = nullptr;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                       nullptr) != ERROR_SUCCESS)
+        return FALSE;
+    const LONG result =
+        RegSetValueEx(key, entry, 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? TRUE : FALSE;
+}
+
+BOOL CCorvaneLoaderApp::LoadToolSettings()
+{
+    IEmbeddedTool* tool = GetProductTool();
+    if (!tool) return FALSE;
+    std::vector<BYTE> bytes;
+    if (!GetProfileBinary(L"", tool->GetToolName(), bytes)) return FALSE;
+    return tool->UnserializeToolSettings(bytes) ? TRUE : FALSE;
+}
+
+void CCorvaneLoaderApp::SaveToolSettings()
+{
+    IEmbeddedTool* tool = GetProductTool();
+    if (!tool) return;
+    std::vector<BYTE> bytes;
+    tool->SerializeToolSettings(bytes);
+    if (!bytes.empty()) WriteProfileBinary(L"", tool->GetToolName(), bytes);
+}
+
+BOOL CCorvaneLoaderApp::LoadWindowState()
+{
+    std::vector<BYTE> bytes;
+    if (!GetProfileBinary(L"", kWindowStateEntry, bytes)) return FALSE;
+    return m_wndState.Unserialize(bytes);
+}
+
+void CCorvaneLoaderApp::SaveWindowState()
+{
+    if (!m_pMainWnd) return;
+    CWndState state(kWindowStateEntry);
+    state.m_bVisible = m_pMainWnd->IsWindowVisible();
+    state.m_rcWindow = m_pMainWnd->GetWindowRect();
+    state.m_nShowState = m_pMainWnd->IsIconic()  ? CWndState::SHOW_MINIMIZED
+                         : m_pMainWnd->IsZoomed() ? CWndState::SHOW_MAXIMIZED
+                                                  : CWndState::SHOW_NORMAL;
+    std::vector<BYTE> bytes;
+    state.Serialize(bytes);
+    WriteProfileBinary(L"", state.m_strName.c_str(), bytes);
+}

@@ -1,0 +1,256 @@
+// History navigation and the image-processing protocol of the application
+// object: BeginProcessImage, the worker thread, EndProcessImage and
+// CancelProcessImage, and the thread messages that connect them.
+//
+// Ownership of an operation in flight: the initiator between
+// BeginProcessImage and starting the worker; the worker thread while it runs;
+// the queued thread message (CThreadMessageQueue) until the user-interface
+// thread handles it; then the history (EndProcessImage) or nobody
+// (CancelProcessImage deletes it). Nothing reads the operation's data between
+// the start of the worker and the arrival of its message.
+#include <chrono>
+#include <new>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include "Tracewell/Log.h"
+#include "app/CorvaneLoaderApp.h"
+#include "app/HistoryLock.h"
+#include "operations/ImageData.h"
+#include "operations/Operators.h"
+#include "operations/OptGuids.h"
+#include "platform/NotSupportedException.h"
+#include "platform/TickCount.h"
+
+using OperationManage::Operation;
+
+namespace {
+
+constexpr const wchar_t* kModule = L"CorvaneLoader";
+
+ImageData* DataOf(const Operation* operation)
+{
+    return operation ? dynamic_cast<ImageData*>(operation->m_pData) : nullptr;
+}
+
+} // namespace
+
+// Walks from `fromIndex` towards the oldest entry to the nearest snapshot that
+// holds pixels. Caller holds the history lock.
+ImageData* CCorvaneLoaderApp::FindSnapshotWithPixels(std::size_t fromIndex) const
+{
+    for (std::size_t index = fromIndex + 1; index-- > 0;) {
+        ImageData* data = DataOf(m_OptHistory.Get(index));
+        if (data && data->HasPixels()) return data;
+    }
+    return nullptr;
+}
+
+// ---- history navigation ---------------------------------------------------------
+
+BOOL CCorvaneLoaderApp::GotoHistory(int direction)
+{
+    constexpr const wchar_t* kFunction = L"CCorvaneLoaderApp::GotoHistory";
+    if (m_nAppState != APPSTATE_EDITING) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid AppState: %d.", m_nAppState);
+        return FALSE;
+    }
+    HistoryLockGuard lock(HistoryMutex());
+    if (m_OptHistory.empty()) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
+        return FALSE;
+    }
+    if (direction == GOTOHISTORY_PREVIOUS) {
+        if (!m_OptHistory.Previous()) {
+            WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to call m_OptHistory.Previous.");
+            return TRUE;
+        }
+    } else if (direction == GOTOHISTORY_NEXT) {
+        if (!m_OptHistory.Next()) {
+            WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to call m_OptHistory.Next.");
+            return TRUE;
+        }
+    } else {
+        AfxThrowNotSupportedException();
+    }
+    if (m_pMainWnd) m_pMainWnd->UpdateToolbarState();
+    const Operation* current = m_OptHistory.Current();
+    ImageData* data = DataOf(current);
+    // Only entries of the no-image kind may lack pixels; show the nearest
+    // earlier snapshot for them.
+    if (current && OperationManage::IsOptGuidEqual(current->m_Kind, OPTGUID_NOIMAGE) && !(data && data->HasPixels()))
+        data = FindSnapshotWithPixels(m_OptHistory.CurrentIndex());
+    if (data && m_pMainWnd && m_pMainWnd->UpdateImage(data->m_Pixels.data(), data->m_Header)) return TRUE;
+    WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to call pMainDlg->SetImage.");
+    return FALSE;
+}
+
+// ---- the processing protocol --------------------------------------------------
+
+Operation* CCorvaneLoaderApp::BeginProcessImage()
+{
+    constexpr const wchar_t* kFunction = L"CCorvaneLoaderApp::BeginProcessImage";
+    if (m_nAppState != APPSTATE_EDITING) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid AppState: %d", m_nAppState);
+        return nullptr;
+    }
+    std::unique_ptr<Operation> operation;
+    try {
+        HistoryLockGuard lock(HistoryMutex());
+        const ImageData* current = DataOf(m_OptHistory.Current());
+        if (!current) {
+            WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
+            return nullptr;
+        }
+        operation = std::make_unique<Operation>();
+        auto copy = std::make_unique<ImageData>(*current);
+        if (!copy->HasPixels()) {
+            const ImageData* source = FindSnapshotWithPixels(m_OptHistory.CurrentIndex());
+            if (source) {
+                copy->m_Header = source->m_Header;
+                copy->m_Pixels = source->m_Pixels;
+            }
+        }
+        copy->ClearSelection();
+        operation->m_pData = copy.release();
+    } catch (const std::bad_alloc&) {
+        // Even after giving up history there was no room for the copy: the
+        // command is refused and the image stays as it is.
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Not enough memory to copy the image.");
+        return nullptr;
+    }
+    SetAppState(APPSTATE_PROCESSING);
+    return operation.release();
+}
+
+void CCorvaneLoaderApp::EndProcessImage(Operation* operation)
+{
+    constexpr const wchar_t* kFunction = L"CCorvaneLoaderApp::EndProcessImage";
+    if (!operation) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
+        return;
+    }
+    ImageData* data = DataOf(operation);
+    const bool shown = !OperationManage::IsOptGuidEqual(operation->m_Kind, OPTGUID_NULL) && data && m_pMainWnd &&
+                       m_pMainWnd->UpdateImage(data->m_Pixels.data(), data->m_Header);
+    if (!shown) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Operation, it should be canceledd.");
+        CancelProcessImage(operation);
+        return;
+    }
+    try {
+        HistoryLockGuard lock(HistoryMutex());
+        m_OptHistory.Append(*operation);
+    } catch (const std::bad_alloc&) {
+        // The view already shows the operation's pixels, which are about to
+        // be freed: put the current snapshot back on screen first.
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Not enough memory to record the operation.");
+        HistoryLockGuard lock(HistoryMutex());
+        if (ImageData* current = FindSnapshotWithPixels(m_OptHistory.CurrentIndex()))
+            m_pMainWnd->UpdateImage(current->m_Pixels.data(), current->m_Header);
+        CancelProcessImage(operation);
+        return;
+    }
+    SetAppState(APPSTATE_EDITING);
+    m_bModified = TRUE;
+    m_pMainWnd->FocusImageView();
+}
+
+void CCorvaneLoaderApp::CancelProcessImage(Operation* operation)
+{
+    if (!operation) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, L"CCorvaneLoaderApp::CancelProcessImage", L"Invalid Argument.");
+        return;
+    }
+    SetAppState(APPSTATE_EDITING);
+    delete operation;  // releases its parameter and data records
+}
+
+// ---- thread messages -----------------------------------------------------------
+
+void CCorvaneLoaderApp::AttachMessageQueue()
+{
+    m_threadMessages.Attach([this](const THREAD_MSG& msg) { HandleThreadMessage(msg); });
+}
+
+BOOL CCorvaneLoaderApp::PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return m_threadMessages.Post(message, wParam, lParam);
+}
+
+void CCorvaneLoaderApp::HandleThreadMessage(const THREAD_MSG& msg)
+{
+    switch (msg.message) {
+    case WM_IMAGEPROCESS_DONE: OnImageProcessDone(msg.wParam, msg.lParam); break;
+    case WM_IMAGEPROCESS_FAILED: OnImageProcessFailed(msg.wParam, msg.lParam); break;
+    case WM_IMAGEPROCESS_PROGRESS: OnImageProcessProgress(msg.wParam, msg.lParam); break;
+    default: break;
+    }
+}
+
+LRESULT CCorvaneLoaderApp::OnImageProcessDone(WPARAM, LPARAM lParam)
+{
+    EndProcessImage(reinterpret_cast<Operation*>(lParam));
+    return 0;
+}
+
+LRESULT CCorvaneLoaderApp::OnImageProcessFailed(WPARAM, LPARAM lParam)
+{
+    CancelProcessImage(reinterpret_cast<Operation*>(lParam));
+    return 0;
+}
+
+LRESULT CCorvaneLoaderApp::OnImageProcessProgress(WPARAM, LPARAM)
+{
+    // Progress reports pile up faster than they can be shown: drop the queued
+    // ones up to the report that says the work is complete.
+    while (const auto next = m_threadMessages.TakeMessage(WM_IMAGEPROCESS_PROGRESS)) {
+        if (next->wParam == static_cast<WPARAM>(next->lParam)) break;
+    }
+    return 0;
+}
+
+BOOL CCorvaneLoaderApp::WaitWhileProcessing(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_nAppState == APPSTATE_PROCESSING && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return m_nAppState == APPSTATE_PROCESSING ? FALSE : TRUE;
+}
+
+// ---- the worker ------------------------------------------------------------------
+
+UINT ImageProcessThread(void* parameter)
+{
+    auto* operation = static_cast<Operation*>(parameter);
+    const DWORD start = GetTickCount();
+    bool succeeded = false;
+    try {
+        succeeded = RunOperator(*operation);
+    } catch (const std::bad_alloc&) {
+        succeeded = false;  // the operator ran out of memory: the operation fails
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    WriteLog(LOG_LEVEL_INFO, kModule, L"ImageProcessThread", L"Operation \"%s\" cost %dms. Returned: %s\n",
+             operation->m_strName.c_str(), static_cast<int>(elapsed), succeeded ? L"Success" : L"False");
+    const LPARAM message = reinterpret_cast<LPARAM>(operation);
+    if (succeeded) {
+        // The result must reach the user-interface thread: retry until queued.
+        while (!theApp.PostThreadMessage(WM_IMAGEPROCESS_DONE, 0, message)) std::this_thread::yield();
+    } else {
+        theApp.PostThreadMessage(WM_IMAGEPROCESS_FAILED, 0, message);
+    }
+    return 0;
+}
+
+BOOL BeginImageProcessThread(Operation* operation)
+{
+    try {
+        std::thread(ImageProcessThread, static_cast<void*>(operation)).detach();
+        return TRUE;
+    } catch (const std::system_error&) {
+        return FALSE;
+    }
+}
