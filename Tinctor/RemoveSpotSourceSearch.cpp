@@ -1,0 +1,324 @@
+#include "Tinctor/RemoveSpotSourceSearch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ImageProcess {
+
+namespace {
+
+// The coarse search works on blocks small enough that the disk's radius spans
+// at most this many of them.
+constexpr double CoarseRadiusCells = 8.0;
+// Ring width in cells at every scale: wide enough to see texture, narrow
+// enough to stay local.
+constexpr int MinRingCells = 2;
+constexpr int MaxRingCells = 4;
+// Half the diagonal of a cell, in cells: a ring cell's centre must be this
+// much farther out than the disk's rim so that no pixel of it is repaired.
+constexpr double HalfDiagonal = 0.7072;
+// Fewer usable ring cells than this give no reliable comparison.
+constexpr std::size_t MinComparableCells = 4;
+// Distinct coarse positions refined at full resolution.
+constexpr std::size_t RefinedCandidates = 6;
+// Weight of the squared mean colour difference against the texture mismatch.
+constexpr double MeanDifferenceWeight = 0.2;
+// The farthest candidate costs this much more than the nearest allowed one.
+constexpr double DistanceWeight = 0.3;
+// Keeps equally good flat candidates ordered by distance.
+constexpr double CostFloor = 0.5;
+
+int RingWidthCells(double radius, int scale)
+{
+    const int cells = static_cast<int>(std::lround(radius / scale / 2.0));
+    return std::clamp(cells, MinRingCells, MaxRingCells);
+}
+
+double RingOuterRadius(double radius, int scale)
+{
+    return radius + 0.5 + HalfDiagonal * scale + RingWidthCells(radius, scale) * scale;
+}
+
+/// Sums of one ring comparison; the cost removes each channel's mean difference.
+struct RingMatch {
+    double sumSource[3]{};
+    double sumSourceSquared[3]{};
+    double sumProduct[3]{};
+
+    void Add(const float* target, const float* source)
+    {
+        for (int c = 0; c < 3; ++c) {
+            sumSource[c] += source[c];
+            sumSourceSquared[c] += static_cast<double>(source[c]) * source[c];
+            sumProduct[c] += static_cast<double>(source[c]) * target[c];
+        }
+    }
+
+    double Cost(const double* sumTarget, const double* sumTargetSquared, std::size_t count) const
+    {
+        if (count == 0) return 0.0;
+        const double n = static_cast<double>(count);
+        double texture = 0.0;
+        double meanSquared = 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double difference = sumTarget[c] - sumSource[c];
+            texture += sumTargetSquared[c] - 2.0 * sumProduct[c] + sumSourceSquared[c] - difference * difference / n;
+            meanSquared += (difference / n) * (difference / n);
+        }
+        return std::max(texture, 0.0) / n + MeanDifferenceWeight * meanSquared;
+    }
+};
+
+bool Contains(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+RECT Shifted(const RECT& r, SpotOffset offset)
+{
+    return RECT{r.left + offset.dx, r.top + offset.dy, r.right + offset.dx, r.bottom + offset.dy};
+}
+
+RECT United(const RECT& a, const RECT& b)
+{
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+double Length(SpotOffset offset)
+{
+    return std::hypot(static_cast<double>(offset.dx), static_cast<double>(offset.dy));
+}
+
+} // namespace
+
+RemoveSpotSourceSearch::RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk)
+    : m_image(image), m_disk(disk)
+{
+    const double radius = disk.Radius();
+    m_anchorX = static_cast<int>(std::floor(disk.CenterX()));
+    m_anchorY = static_cast<int>(std::floor(disk.CenterY()));
+    while (radius / m_coarseScale > CoarseRadiusCells) m_coarseScale *= 2;
+    m_nearest = disk.OuterRadius() + RingOuterRadius(radius, 1);
+    m_farthest = disk.OuterRadius() + RingOuterRadius(radius, m_coarseScale) + std::max(3.0 * radius, 24.0);
+}
+
+std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
+{
+    if (m_disk.IsEmpty()) return std::nullopt;
+    int coarseScale = m_coarseScale;
+    Ring coarse = BuildRing(coarseScale);
+    while (coarse.cellX.size() < MinComparableCells && coarseScale > 1) {
+        coarseScale /= 2;
+        coarse = BuildRing(coarseScale);
+    }
+    if (coarse.cellX.size() < MinComparableCells) return std::nullopt;
+
+    std::vector<Ring> finer;
+    for (int scale = coarseScale / 2; scale >= 1; scale /= 2) finer.push_back(BuildRing(scale));
+
+    std::optional<Candidate> best;
+    for (const Candidate& start : CoarseSearch(coarse)) {
+        const Candidate refined = Refine(start, finer);
+        if (!best || refined.cost < best->cost) best = refined;
+    }
+    if (!best || !std::isfinite(best->cost)) return std::nullopt;
+    return SpotSource{best->offset, TypicalDeparture(BuildRing(1), best->offset)};
+}
+
+float RemoveSpotSourceSearch::SmoothFillDeparture() const
+{
+    return TypicalDeparture(BuildRing(1), std::nullopt);
+}
+
+float RemoveSpotSourceSearch::TypicalDeparture(const Ring& ring, const std::optional<SpotOffset>& offset) const
+{
+    const std::size_t n = ring.cellX.size();
+    if (n == 0) return 0.0f;
+    std::vector<float> source(n * 3, 0.0f);
+    if (offset)
+        for (std::size_t k = 0; k < n; ++k)
+            CellMean(ring.cellX[k] + offset->dx, ring.cellY[k] + offset->dy, ring.scale, &source[k * 3]);
+    float mean[3] = {0.0f, 0.0f, 0.0f};
+    for (std::size_t k = 0; k < n; ++k)
+        for (int c = 0; c < 3; ++c) mean[c] += (ring.target[k * 3 + c] - source[k * 3 + c]) / static_cast<float>(n);
+    std::vector<float> departure(n, 0.0f);
+    for (std::size_t k = 0; k < n; ++k)
+        for (int c = 0; c < 3; ++c)
+            departure[k] = std::max(departure[k], std::fabs(ring.target[k * 3 + c] - source[k * 3 + c] - mean[c]));
+    std::nth_element(departure.begin(), departure.begin() + static_cast<std::ptrdiff_t>(n / 2), departure.end());
+    return departure[n / 2];
+}
+
+RemoveSpotSourceSearch::Ring RemoveSpotSourceSearch::BuildRing(int scale) const
+{
+    Ring ring;
+    ring.scale = scale;
+    ring.outerRadius = RingOuterRadius(m_disk.Radius(), scale);
+    const double inner = m_disk.OuterRadius() + HalfDiagonal * scale;
+    const int originX = m_anchorX - scale / 2;
+    const int originY = m_anchorY - scale / 2;
+    const int reachCells = static_cast<int>(std::ceil(ring.outerRadius / scale)) + 1;
+    const RECT& bounds = m_disk.Bounds();
+    ring.reach = RECT{std::max(bounds.left - 1, 0), std::max(bounds.top - 1, 0),
+                      std::min(bounds.right + 1, m_image.width), std::min(bounds.bottom + 1, m_image.height)};
+    for (int j = -reachCells; j <= reachCells; ++j) {
+        for (int i = -reachCells; i <= reachCells; ++i) {
+            const int x = originX + i * scale;
+            const int y = originY + j * scale;
+            if (x < 0 || y < 0 || x + scale > m_image.width || y + scale > m_image.height) continue;
+            const double dx = x + (scale - 1) / 2.0 - m_disk.CenterX();
+            const double dy = y + (scale - 1) / 2.0 - m_disk.CenterY();
+            const double distance = std::hypot(dx, dy);
+            if (distance < inner || distance > ring.outerRadius) continue;
+            float mean[3];
+            CellMean(x, y, scale, mean);
+            ring.cellX.push_back(x);
+            ring.cellY.push_back(y);
+            for (int c = 0; c < 3; ++c) {
+                ring.target.push_back(mean[c]);
+                ring.sumTarget[c] += mean[c];
+                ring.sumTargetSquared[c] += static_cast<double>(mean[c]) * mean[c];
+            }
+            ring.reach = United(ring.reach, RECT{x, y, x + scale, y + scale});
+        }
+    }
+    return ring;
+}
+
+// Large cells are averaged from a sparse grid of at most 4 x 4 samples: enough
+// to compare textures, and it keeps the cost per cell bounded.
+void RemoveSpotSourceSearch::CellMean(int x, int y, int scale, float out[3]) const
+{
+    const int step = std::max(1, scale / 4);
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    int count = 0;
+    for (int sy = 0; sy < scale; sy += step) {
+        const unsigned char* row = m_image.RowFromTop(y + sy);
+        for (int sx = 0; sx < scale; sx += step) {
+            const unsigned char* p = row + static_cast<std::size_t>(x + sx) * m_image.bytesPerPixel;
+            for (int c = 0; c < 3; ++c) sum[c] += p[c];
+            ++count;
+        }
+    }
+    for (int c = 0; c < 3; ++c) out[c] = sum[c] / static_cast<float>(count);
+}
+
+bool RemoveSpotSourceSearch::IsAllowed(const Ring& ring, SpotOffset offset) const
+{
+    if (Length(offset) < m_disk.OuterRadius() + ring.outerRadius) return false;
+    return Contains(RECT{0, 0, m_image.width, m_image.height}, Shifted(ring.reach, offset));
+}
+
+double RemoveSpotSourceSearch::Cost(const Ring& ring, const float* source, std::size_t stride,
+                                    const std::vector<std::size_t>& cells) const
+{
+    RingMatch match;
+    for (std::size_t k = 0; k < cells.size(); ++k) match.Add(&ring.target[k * 3], source + cells[k] * stride);
+    return match.Cost(ring.sumTarget, ring.sumTargetSquared, cells.size());
+}
+
+double RemoveSpotSourceSearch::SampledCost(const Ring& ring, SpotOffset offset) const
+{
+    RingMatch match;
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        float source[3];
+        CellMean(ring.cellX[k] + offset.dx, ring.cellY[k] + offset.dy, ring.scale, source);
+        match.Add(&ring.target[k * 3], source);
+    }
+    return match.Cost(ring.sumTarget, ring.sumTargetSquared, ring.cellX.size());
+}
+
+double RemoveSpotSourceSearch::Penalised(double cost, SpotOffset offset) const
+{
+    const double span = std::max(m_farthest - m_nearest, 1.0);
+    const double farther = std::max(Length(offset) - m_nearest, 0.0) / span;
+    return (cost + CostFloor) * (1.0 + DistanceWeight * farther);
+}
+
+std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSearch(const Ring& ring) const
+{
+    const int scale = ring.scale;
+    const int originX = m_anchorX - scale / 2;
+    const int originY = m_anchorY - scale / 2;
+    const double window = m_farthest + ring.outerRadius + scale;
+    // Raster of cell means on the same cell grid as the ring, over the window.
+    const int firstI = static_cast<int>(std::ceil((std::max(m_disk.CenterX() - window, 0.0) - originX) / scale));
+    const int firstJ = static_cast<int>(std::ceil((std::max(m_disk.CenterY() - window, 0.0) - originY) / scale));
+    const int lastI = static_cast<int>(std::floor((std::min(m_disk.CenterX() + window, double(m_image.width)) - originX) / scale)) - 1;
+    const int lastJ = static_cast<int>(std::floor((std::min(m_disk.CenterY() + window, double(m_image.height)) - originY) / scale)) - 1;
+    if (lastI < firstI || lastJ < firstJ) return {};
+    const int columns = lastI - firstI + 1;
+    const int rows = lastJ - firstJ + 1;
+    std::vector<float> raster(static_cast<std::size_t>(columns) * rows * 3);
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i)
+            CellMean(originX + (firstI + i) * scale, originY + (firstJ + j) * scale, scale,
+                     &raster[(static_cast<std::size_t>(j) * columns + i) * 3]);
+
+    std::vector<std::size_t> cells;
+    int minI = columns, maxI = -1, minJ = rows, maxJ = -1;
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        const int i = (ring.cellX[k] - originX) / scale - firstI;
+        const int j = (ring.cellY[k] - originY) / scale - firstJ;
+        minI = std::min(minI, i); maxI = std::max(maxI, i);
+        minJ = std::min(minJ, j); maxJ = std::max(maxJ, j);
+        cells.push_back(static_cast<std::size_t>(j) * columns + i);
+    }
+
+    std::vector<Candidate> all;
+    const int span = static_cast<int>(std::ceil(m_farthest / scale));
+    for (int dj = -span; dj <= span; ++dj) {
+        for (int di = -span; di <= span; ++di) {
+            const SpotOffset offset{di * scale, dj * scale};
+            if (Length(offset) > m_farthest || !IsAllowed(ring, offset)) continue;
+            if (minI + di < 0 || maxI + di >= columns || minJ + dj < 0 || maxJ + dj >= rows) continue;
+            const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dj) * columns + di;
+            const float* source = raster.data() + shift * 3;
+            all.push_back(Candidate{offset, Penalised(Cost(ring, source, 3, cells), offset)});
+        }
+    }
+    std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+
+    // Keep the best few that lie apart from each other, so the refinement
+    // looks at different places rather than one place several times.
+    std::vector<Candidate> chosen;
+    const double apart = std::max(m_disk.Radius(), 2.0 * scale);
+    for (const Candidate& candidate : all) {
+        const bool near = std::any_of(chosen.begin(), chosen.end(), [&](const Candidate& c) {
+            return Length(SpotOffset{c.offset.dx - candidate.offset.dx, c.offset.dy - candidate.offset.dy}) < apart;
+        });
+        if (!near) chosen.push_back(candidate);
+        if (chosen.size() == RefinedCandidates) break;
+    }
+    return chosen;
+}
+
+RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::Refine(Candidate candidate,
+                                                                 const std::vector<Ring>& rings) const
+{
+    SpotOffset offset = candidate.offset;
+    for (const Ring& ring : rings) {
+        double best = IsAllowed(ring, offset) ? SampledCost(ring, offset) : HUGE_VAL;
+        SpotOffset bestOffset = offset;
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const SpotOffset trial{offset.dx + dx * ring.scale, offset.dy + dy * ring.scale};
+                if ((dx == 0 && dy == 0) || !IsAllowed(ring, trial)) continue;
+                const double cost = SampledCost(ring, trial);
+                if (cost < best) {
+                    best = cost;
+                    bestOffset = trial;
+                }
+            }
+        }
+        offset = bestOffset;
+    }
+    if (rings.empty()) return candidate;
+    const Ring& finest = rings.back();
+    if (!IsAllowed(finest, offset)) return Candidate{offset, HUGE_VAL};
+    return Candidate{offset, candidate.cost + Penalised(SampledCost(finest, offset), offset)};
+}
+
+} // namespace ImageProcess

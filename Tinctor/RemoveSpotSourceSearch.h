@@ -1,0 +1,99 @@
+#pragma once
+// Finds where the spot remover takes its texture from: the nearby area whose
+// surroundings look most like the spot's.
+
+#include <optional>
+#include <vector>
+
+#include "Tinctor/ImageBuffer.h"
+#include "Tinctor/RemoveSpotDisk.h"
+
+namespace ImageProcess {
+
+/// Shift from a repaired pixel to the pixel its texture is taken from, in image
+/// pixels (x to the right, y downwards: row 0 at the top).
+struct SpotOffset {
+    int dx{0};
+    int dy{0};
+};
+
+/// The chosen source and how well its surroundings match the spot's.
+struct SpotSource {
+    SpotOffset offset;
+    /// Median over the pixels around the spot of the largest channel
+    /// difference between them and the source's, after removing the mean
+    /// difference (grey levels): how far a repair from this source typically
+    /// departs from intact pixels. A median, so that one strong edge the
+    /// source misses does not hide how well it matches elsewhere.
+    float typicalDeparture{0.0f};
+};
+
+/// Searches the neighbourhood of a spot for the source area to heal it from.
+///
+/// The ring of pixels just outside the disk is compared with the same ring
+/// around each candidate source position: a sum of squared colour differences
+/// after removing the mean difference of each channel (the healing step
+/// corrects a uniform tone difference by itself), plus a small penalty on that
+/// mean difference and on distance, so that similar, nearby texture wins. The
+/// search is coarse to fine: every position of an annulus around the spot is
+/// scored on a block-averaged copy in which the disk is at most 8 cells across
+/// its radius, and the best few distinct positions are refined at halving
+/// block sizes down to single pixels. A candidate is never taken if its disk
+/// or ring would overlap the spot's disk, or if any pixel it must supply lies
+/// outside the image. Deterministic; reads the image only.
+class RemoveSpotSourceSearch {
+public:
+    /// Keeps references: `image` and `disk` must outlive the search.
+    RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk);
+
+    /// The best source, or nothing when the image leaves no room for a source
+    /// (tiny images, spots as large as the image) or the spot has too little
+    /// surroundings inside the image to compare.
+    std::optional<SpotSource> Find() const;
+
+    /// The same measure as `SpotSource::typicalDeparture` for a smooth fill:
+    /// the median of the largest channel difference between the pixels around
+    /// the disk and their mean. 0 when no pixel around the disk lies in the image.
+    float SmoothFillDeparture() const;
+
+private:
+    /// The target's ring at one block size: the cells (blocks of scale x scale
+    /// pixels) around the disk that lie wholly inside the image and outside
+    /// the disk, with their mean colours.
+    struct Ring {
+        int scale{1};
+        double outerRadius{0.0};        ///< in pixels, from the disk's centre
+        std::vector<int> cellX;         ///< top-left pixel of each cell
+        std::vector<int> cellY;
+        std::vector<float> target;      ///< 3 floats per cell
+        double sumTarget[3]{};
+        double sumTargetSquared[3]{};
+        RECT reach{};                   ///< pixels a source must supply: ring and disk (+1) inside the image
+    };
+    struct Candidate {
+        SpotOffset offset;
+        double cost{0.0};
+    };
+
+    Ring BuildRing(int scale) const;
+    void CellMean(int x, int y, int scale, float out[3]) const;
+    bool IsAllowed(const Ring& ring, SpotOffset offset) const;
+    double Cost(const Ring& ring, const float* source, std::size_t stride, const std::vector<std::size_t>& cells) const;
+    double SampledCost(const Ring& ring, SpotOffset offset) const;
+    double Penalised(double cost, SpotOffset offset) const;
+    /// Median departure of the ring from the source at `offset`, or from the
+    /// ring's own mean when there is no offset.
+    float TypicalDeparture(const Ring& ring, const std::optional<SpotOffset>& offset) const;
+    std::vector<Candidate> CoarseSearch(const Ring& ring) const;
+    Candidate Refine(Candidate candidate, const std::vector<Ring>& rings) const;
+
+    const ImageBuffer& m_image;
+    const RemoveSpotDisk& m_disk;
+    int m_anchorX{0};
+    int m_anchorY{0};
+    int m_coarseScale{1};
+    double m_nearest{0.0};              ///< distance at which the distance penalty starts
+    double m_farthest{0.0};             ///< largest distance searched
+};
+
+} // namespace ImageProcess
