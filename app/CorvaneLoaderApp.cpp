@@ -76,6 +76,8 @@ CCorvaneLoaderApp::CCorvaneLoaderApp() : m_arrTools(std::make_unique<CAppToolArr
     // The dictionaries are opened by bare file name, so they are found beside
     // the executable.
     std::error_code ignored;
+    const std::filesystem::path launch = std::filesystem::current_path(ignored);
+    if (!launch.empty()) m_strLaunchFolder = (launch / "").wstring();
     if (!m_strWorkingPath.empty()) std::filesystem::current_path(m_strWorkingPath, ignored);
 }
 

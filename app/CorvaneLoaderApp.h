@@ -185,6 +185,12 @@ public:
     /// the edited file in its own format.
     int SaveEditImageFileTo(GUID format, const wchar_t* path);
 
+    /// The "Dictionary" key of the message for a FromFile result (0 or
+    /// negative); IDS_VELMIRA_MSG_UNKNOWN_ERROR for codes without their own.
+    static const wchar_t* GetReadResultMessageKey(int result);
+    /// The "Dictionary" key of the message for a failed ToFile result.
+    static const wchar_t* GetWriteResultMessageKey(int result);
+
     // ---- history ----------------------------------------------------------
 
     /// Undo (GOTOHISTORY_PREVIOUS) or redo (GOTOHISTORY_NEXT): moves the cursor
@@ -223,6 +229,7 @@ public:
     // ---- members (declaration order is construction order) ----------------
 
     std::unique_ptr<CSingleInstanceLock> m_pInstanceMutex;  ///< single-instance lock; null when none held
+    std::wstring m_strLaunchFolder;   ///< the current directory the process started in, with a trailing separator
     std::wstring m_strModulePath;     ///< full path of the executable
     std::wstring m_strModuleName;     ///< its file name
     std::wstring m_strWorkingPath;    ///< its folder, with the trailing separator; the current directory

@@ -101,6 +101,14 @@ void CCorvaneLoaderApp::BuildFileFilter(const std::vector<FILE_FORMAT_DESCRIPTOR
     filter += L"|";
 }
 
+const wchar_t* CCorvaneLoaderApp::GetReadResultMessageKey(int result)
+{
+    const wchar_t* key = ReadFailureKey(result);
+    return key ? key : L"IDS_VELMIRA_MSG_UNKNOWN_ERROR";
+}
+
+const wchar_t* CCorvaneLoaderApp::GetWriteResultMessageKey(int result) { return WriteFailureKey(result); }
+
 // ---- opening -------------------------------------------------------------------
 
 const wchar_t* CCorvaneLoaderApp::GetEditFilePath()

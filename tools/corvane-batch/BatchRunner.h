@@ -1,0 +1,21 @@
+#pragma once
+// Runs corvane-batch: each input as one editing period of the application
+// object, each spot, turn and flip as one operation through
+// BeginProcessImage, the worker thread and EndProcessImage, then a save with
+// fixed encoder options. User-interface thread; theApp must be set up.
+
+#include <string>
+
+#include "BatchArguments.h"
+
+namespace CorvaneBatch {
+
+/// Prints FromFile's result, width, height, bits per pixel and the numbers of
+/// Exif and IPTC entries of `path` to standard output. Returns the exit status.
+int PrintInfo(const std::wstring& path);
+
+/// Repairs, turns and saves every input of `args`. Failures are reported on
+/// standard error. Returns the exit status: 0 when every file was saved.
+int RunBatch(const BatchArguments& args);
+
+} // namespace CorvaneBatch

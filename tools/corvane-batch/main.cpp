@@ -1,0 +1,44 @@
+// corvane-batch: removes dust spots from photos and turns or mirrors them
+// without the window, through the same application object, operations and
+// worker thread as the program. See BatchArguments.h for the command line.
+#include <cstdio>
+
+#include <QApplication>
+
+#include "BatchArguments.h"
+#include "BatchMainWindow.h"
+#include "BatchRunner.h"
+#include "app/CorvaneLoaderApp.h"
+#include "platform/TextConvert.h"
+
+int main(int argc, char** argv)
+{
+    // No screen is needed: the window of the program is never shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    std::string error;
+    // The application object made the executable's folder the current one
+    // before main; relative paths mean the folder the user started in.
+    const auto args = CorvaneBatch::ParseArguments(std::vector<std::string>(argv + 1, argv + argc),
+                                                   theApp.m_strLaunchFolder, error);
+    if (!args) {
+        std::fprintf(stderr, "corvane-batch: %s\n%s", error.c_str(), CorvaneBatch::UsageText());
+        return 2;
+    }
+
+    theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared);
+    CorvaneBatch::CBatchMainWindow window;
+    theApp.SetMainWindow(&window);
+    theApp.SetMessageBoxHook([](const std::wstring& text, UINT) {
+        std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str());
+        return IDOK;
+    });
+    theApp.SetAppState(CCorvaneLoaderApp::APPSTATE_IDLE);
+
+    const int status = args->infoFile ? CorvaneBatch::PrintInfo(*args->infoFile) : CorvaneBatch::RunBatch(*args);
+
+    theApp.ExitInstance();
+    theApp.SetMainWindow(nullptr);
+    return status;
+}
