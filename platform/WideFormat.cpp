@@ -1,6 +1,8 @@
 #include "platform/WideFormat.h"
 
+#include <clocale>
 #include <cwchar>
+#include <locale.h>
 #include <string_view>
 #include <vector>
 
@@ -181,12 +183,34 @@ void AppendConversion(std::wstring& out, Spec& s, va_list& args)
     }
 }
 
+// Numbers are formatted in the "C" locale, as the Windows runtime does by
+// default: Qt switches the process to the user's locale at start-up, which
+// would otherwise turn "%.2f" into "1,50" in log lines and messages.
+class CLocaleScope {
+public:
+    CLocaleScope()
+    {
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        if (cLocale) m_previous = uselocale(cLocale);
+    }
+    ~CLocaleScope()
+    {
+        if (m_previous) uselocale(m_previous);
+    }
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    locale_t m_previous{static_cast<locale_t>(nullptr)};
+};
+
 } // namespace
 
 std::wstring FormatWideV(const wchar_t* format, va_list args)
 {
     std::wstring out;
     if (!format) return out;
+    CLocaleScope cLocale; // this thread only
     va_list ap;
     va_copy(ap, args);
     for (const wchar_t* p = format; *p;) {

@@ -4,7 +4,8 @@
 // wide string and a wide character; `%hs`/`%S` and `%hc`/`%C` take narrow
 // (UTF-8) ones; `%ls`/`%lc` stay wide; `%I64d`, `%I32d` and `%Id` are the
 // 64-bit, 32-bit and pointer-sized integers. `%n` is refused (it writes
-// nothing and prints nothing). A null string prints "(null)".
+// nothing and prints nothing). A null string prints "(null)". Numbers use
+// the "C" locale (a dot before the decimals) whatever locale the process has.
 // Everyone formats wide texts through these functions.
 
 #include <cstdarg>
