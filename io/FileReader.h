@@ -1,0 +1,48 @@
+#pragma once
+// Random-access reading of a regular file by its UTF-8 path.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace Carrow::FileIO {
+
+class FileReader final {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    /// Opens `utf8Path` for reading. False when it cannot be opened or is not
+    /// a regular file (a FIFO or device would block or never end).
+    bool Open(const std::string& utf8Path);
+
+    /// Opens `utf8Path` read-only as a descriptor, refusing anything but a
+    /// regular file; -1 on failure. The caller closes it.
+    static int OpenRegularFile(const std::string& utf8Path);
+
+    /// Opens `utf8Path` as a buffered stream for reading, refusing anything
+    /// but a regular file; null on failure. The caller closes it (fclose).
+    static std::FILE* OpenStream(const std::string& utf8Path);
+
+    /// Size of the file in bytes when it was opened.
+    std::uint64_t Size() const { return m_size; }
+
+    /// Reads up to `size` bytes at `offset` into `buffer`; returns how many
+    /// were read (fewer at the end of the file or on an error).
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+
+    /// True when exactly `size` bytes could be read at `offset`.
+    bool ReadExactAt(std::uint64_t offset, void* buffer, std::size_t size) const
+    {
+        return ReadAt(offset, buffer, size) == size;
+    }
+
+private:
+    int m_fd{-1};
+    std::uint64_t m_size{};
+};
+
+} // namespace Carrow::FileIO
