@@ -1,0 +1,161 @@
+// Painting a 6000 × 4000 photo in a 1280 × 800 image view (offscreen):
+// at the fit-to-window zoom and at 100 %, from the cached picture (an overlay
+// repaint) and redrawn from the pixels (cache stale, as after scrolling or a
+// new zoom), plus one arrow-key scroll step with its repaint and the first
+// paint of a new buffer at fit zoom (which builds the reduced copy).
+//
+// Run from build*/bin: ./bench_ViewPaint --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
+// The photo is /usr/share/doc/opencv-doc/examples/data/building.jpg (package
+// opencv-doc) enlarged to 6000 × 4000; without it a synthetic picture is used.
+#include <memory>
+#include <vector>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+
+#include <benchmark/benchmark.h>
+
+#include "imagewindow/ImageWindow.h"
+
+namespace {
+
+constexpr int kPhotoWidth = 6000, kPhotoHeight = 4000;
+constexpr int kViewWidth = 1280, kViewHeight = 800;
+
+struct Photo {
+    BITMAPINFO info{};
+    std::vector<BYTE> pixels;
+    std::vector<BYTE> copy;  // same picture in a second buffer
+};
+
+QImage SourcePicture()
+{
+    QImage photo(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/building.jpg"));
+    if (photo.isNull()) {
+        photo = QImage(600, 400, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x) photo.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
+    }
+    return photo.scaled(kPhotoWidth, kPhotoHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_BGR888);
+}
+
+// The picture as a 24-bit bottom-up DIB, as the program's image buffer holds it.
+Photo& TheImage()
+{
+    static Photo photo = [] {
+        Photo p;
+        const QImage picture = SourcePicture();
+        const std::size_t stride = DibStride(kPhotoWidth, 24);
+        p.info.bmiHeader = {sizeof(BITMAPINFOHEADER), kPhotoWidth, kPhotoHeight, 1, 24, BI_RGB,
+                            static_cast<DWORD>(stride * kPhotoHeight), 0, 0, 0, 0};
+        p.pixels.resize(stride * kPhotoHeight);
+        for (int y = 0; y < kPhotoHeight; ++y) {
+            const uchar* row = picture.constScanLine(y);
+            BYTE* out = p.pixels.data() + stride * (kPhotoHeight - 1 - y);
+            for (int x = 0; x < kPhotoWidth; ++x) {  // BGR888 holds R, G, B; the DIB wants B, G, R
+                out[3 * x] = row[3 * x + 2];
+                out[3 * x + 1] = row[3 * x + 1];
+                out[3 * x + 2] = row[3 * x];
+            }
+        }
+        p.copy = p.pixels;
+        return p;
+    }();
+    return photo;
+}
+
+struct View {
+    QWidget parent;
+    ImageWindow::CImageWindow view;
+    View(double zoom)
+    {
+        parent.resize(kViewWidth, kViewHeight);
+        view.Create(RECT{0, 0, kViewWidth, kViewHeight}, &parent, 1002, RGB(150, 150, 150));
+        view.show();
+        parent.show();
+        QApplication::processEvents();
+        Photo& photo = TheImage();
+        view.SetBitmap(photo.info, photo.pixels.data());
+        view.SetZoom(zoom);
+        view.repaint();  // warm: reduced copy, cache and back buffers exist
+        QApplication::processEvents();
+    }
+};
+
+double FitZoom() { return std::min(double(kViewWidth) / kPhotoWidth, double(kViewHeight) / kPhotoHeight); }
+
+void Cached(benchmark::State& state, double zoom)
+{
+    View v(zoom);
+    for (auto _ : state) v.view.repaint();
+}
+
+void Uncached(benchmark::State& state, double zoom)
+{
+    View v(zoom);
+    int flip = 0;
+    for (auto _ : state) {
+        // A background change makes the cached picture stale without
+        // touching the pixels or the reduced copy.
+        v.view.SetBackgroundColor((++flip & 1) ? RGB(150, 150, 151) : RGB(150, 150, 150));
+        v.view.repaint();
+    }
+}
+
+void BM_FitCached(benchmark::State& state) { Cached(state, FitZoom()); }
+void BM_FitUncached(benchmark::State& state) { Uncached(state, FitZoom()); }
+void BM_FullSizeCached(benchmark::State& state) { Cached(state, 1.0); }
+void BM_FullSizeUncached(benchmark::State& state) { Uncached(state, 1.0); }
+
+void BM_FullSizeArrowStep(benchmark::State& state)
+{
+    View v(1.0);
+    v.view.SetDispPosition(2000, 1500);
+    int step = 0;
+    for (auto _ : state) {
+        QKeyEvent key(QEvent::KeyPress, (++step & 1) ? Qt::Key_Right : Qt::Key_Left, Qt::NoModifier);
+        QApplication::sendEvent(&v.view, &key);
+        v.view.repaint();
+    }
+}
+
+void BM_FitOverlayRepaint(benchmark::State& state)
+{
+    View v(FitZoom());
+    for (auto _ : state) v.view.repaint(QRect(600, 380, 80, 40));  // a tool outline's area
+}
+
+void BM_FitNewBuffer(benchmark::State& state)
+{
+    View v(FitZoom());
+    Photo& photo = TheImage();
+    int flip = 0;
+    for (auto _ : state) {
+        v.view.UpdateBitmap(photo.info, (++flip & 1) ? photo.copy.data() : photo.pixels.data());
+        v.view.repaint();
+    }
+}
+
+BENCHMARK(BM_FitCached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitUncached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullSizeCached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullSizeUncached)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullSizeArrowStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitOverlayRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitNewBuffer)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    TheImage();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

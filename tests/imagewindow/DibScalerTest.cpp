@@ -1,0 +1,67 @@
+// The drawing kernel: nearest sampling of pixel centres from bottom-up rows.
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "ViewTestSupport.h"
+#include "imagewindow/DibScaler.h"
+
+using namespace ViewTest;
+using namespace ImageWindow;
+
+namespace {
+
+// Reference: the source pixel whose span holds the target pixel's centre.
+QRgb Expected(int x, int y, const RECT& dest, const RECT& src)
+{
+    const double fx = (x - dest.left + 0.5) * (src.right - src.left) / (dest.right - dest.left);
+    const double fy = (y - dest.top + 0.5) * (src.bottom - src.top) / (dest.bottom - dest.top);
+    return Pattern(src.left + static_cast<int>(fx), src.top + static_cast<int>(fy));
+}
+
+} // namespace
+
+TEST(DibScaler, StretchesAnyPartOntoAnyRectangleSamplingPixelCentres)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; ++round) {
+        const int width = 1 + random() % 90, height = 1 + random() % 70;
+        const int bits = round % 2 ? 24 : 32;
+        TestDib dib(width, height, bits, Pattern);
+        const int sl = random() % width, st = random() % height;
+        const RECT src{sl, st, sl + 1 + static_cast<LONG>(random() % (width - sl)),
+                       st + 1 + static_cast<LONG>(random() % (height - st))};
+        // Up to 1.9 times smaller than the source (no reduced copy) or larger.
+        const int dw = std::max<int>(1, (src.right - src.left) * (55 + random() % 300) / 100);
+        const int dh = std::max<int>(1, (src.bottom - src.top) * (55 + random() % 300) / 100);
+        const RECT dest{-5 + static_cast<LONG>(random() % 20), -5 + static_cast<LONG>(random() % 20), 0, 0};
+        const RECT d{dest.left, dest.top, dest.left + dw, dest.top + dh};
+        QImage target(120, 100, QImage::Format_RGB32);
+        target.fill(Qt::magenta);
+        CDibScaler scaler;
+        scaler.SetSource(PixelRows::FromDib(dib.info.bmiHeader, dib.pixels.data()));
+        scaler.Draw(target, d, src);
+        for (int y = 0; y < target.height(); ++y)
+            for (int x = 0; x < target.width(); ++x) {
+                const bool inside = x >= d.left && x < d.right && y >= d.top && y < d.bottom;
+                const QRgb expected = inside ? Expected(x, y, d, src) : QColor(Qt::magenta).rgb();
+                ASSERT_EQ(target.pixel(x, y), expected) << "round " << round << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST(DibScaler, RejectsMissingSourcesAndEmptyRectangles)
+{
+    EXPECT_TRUE(PixelRows::FromDib({40, 4, 4, 1, 8, 0, 16, 0, 0, 0, 0}, reinterpret_cast<const BYTE*>("x")).IsEmpty());
+    TestDib dib(4, 4, 24, Pattern);
+    EXPECT_TRUE(PixelRows::FromDib(dib.info.bmiHeader, nullptr).IsEmpty());
+    QImage target(8, 8, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    CDibScaler scaler;
+    scaler.Draw(target, {0, 0, 8, 8}, {0, 0, 4, 4});  // no source yet
+    scaler.SetSource(PixelRows::FromDib(dib.info.bmiHeader, dib.pixels.data()));
+    scaler.Draw(target, {0, 0, 0, 8}, {0, 0, 4, 4});
+    scaler.Draw(target, {20, 20, 30, 30}, {0, 0, 4, 4});  // wholly outside
+    EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(target.pixel(7, 7), qRgb(0, 0, 0));
+}
