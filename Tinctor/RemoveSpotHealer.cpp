@@ -10,10 +10,6 @@ namespace ImageProcess {
 namespace {
 
 constexpr unsigned int ProgressSteps = 4;
-// Width of the ring whose colours count as the spot's surroundings: this many
-// pixels plus this share of the radius.
-constexpr double SurroundingPixels = 3.0;
-constexpr double SurroundingShare = 0.2;
 
 void Report(PROGRESS_CALLBACK progress, unsigned int done)
 {
@@ -50,8 +46,8 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
     Solve(m_inDisk);
     Report(progress, 2);
     const float typicalDeparture = source ? source->typicalDeparture : search.SmoothFillDeparture();
-    const std::vector<std::uint8_t> flaw = RemoveSpotFlawMask::Find(
-        m_width, m_height, m_inDisk, m_original, m_repaired, SurroundingColours(), typicalDeparture, m_disk.Radius());
+    const std::vector<std::uint8_t> flaw = RemoveSpotFlawMask::Find(m_width, m_height, m_inDisk, m_original,
+                                                                    m_repaired, typicalDeparture, m_disk.Radius());
     if (flaw != m_inDisk) Solve(flaw);
     Report(progress, 3);
     Compose(flaw);
@@ -107,41 +103,21 @@ void RemoveSpotHealer::LoadOriginal()
     }
 }
 
-std::vector<float> RemoveSpotHealer::SurroundingColours() const
-{
-    const double inner = m_disk.OuterRadius();
-    const double outer = inner + SurroundingPixels + SurroundingShare * m_disk.Radius();
-    const int left = std::max(0, static_cast<int>(std::floor(m_disk.CenterX() - outer)));
-    const int right = std::min(m_image.width - 1, static_cast<int>(std::ceil(m_disk.CenterX() + outer)));
-    const int top = std::max(0, static_cast<int>(std::floor(m_disk.CenterY() - outer)));
-    const int bottom = std::min(m_image.height - 1, static_cast<int>(std::ceil(m_disk.CenterY() + outer)));
-    std::vector<float> colours;
-    for (int y = top; y <= bottom; ++y) {
-        const unsigned char* row = m_image.RowFromTop(y);
-        for (int x = left; x <= right; ++x) {
-            const double distance = std::hypot(x - m_disk.CenterX(), y - m_disk.CenterY());
-            if (distance < inner || distance > outer) continue;
-            const unsigned char* p = row + static_cast<std::size_t>(x) * m_image.bytesPerPixel;
-            colours.insert(colours.end(), {float(p[0]), float(p[1]), float(p[2])});
-        }
-    }
-    return colours;
-}
-
 // The search guarantees that the source pixel of every disk and boundary cell
 // lies in the image; other cells are never read.
 void RemoveSpotHealer::LoadSource(const std::optional<SpotSource>& source)
 {
     m_source.assign(static_cast<std::size_t>(m_width) * m_height * 3, 0.0f);
     if (!source) return;
-    const SpotOffset offset = source->offset;
     for (int y = 0; y < m_height; ++y) {
         for (int x = 0; x < m_width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * m_width + x;
             if (!m_inDisk[i] && !IsBoundaryCell(m_inDisk, x, y)) continue;
-            const unsigned char* p = m_image.RowFromTop(m_grid.top + y + offset.dy) +
-                                     static_cast<std::size_t>(m_grid.left + x + offset.dx) * m_image.bytesPerPixel;
-            for (int c = 0; c < 3; ++c) m_source[i * 3 + c] = p[c];
+            for (const SpotSourcePart& part : source->parts) {
+                const unsigned char* p = m_image.RowFromTop(m_grid.top + y + part.offset.dy) +
+                                         static_cast<std::size_t>(m_grid.left + x + part.offset.dx) * m_image.bytesPerPixel;
+                for (int c = 0; c < 3; ++c) m_source[i * 3 + c] += part.weight * p[c];
+            }
         }
     }
 }

@@ -50,8 +50,6 @@ private:
     bool HasBoundary(const std::vector<std::uint8_t>& area) const;
     bool IsBoundaryCell(const std::vector<std::uint8_t>& area, int x, int y) const;
     void LoadOriginal();
-    /// Colours of the image pixels in a ring just outside the disk.
-    std::vector<float> SurroundingColours() const;
     void LoadSource(const std::optional<SpotSource>& source);
     /// Heals `area` into m_repaired (source plus harmonic correction).
     void Solve(const std::vector<std::uint8_t>& area);

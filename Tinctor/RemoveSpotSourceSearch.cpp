@@ -20,13 +20,16 @@ constexpr double HalfDiagonal = 0.7072;
 // Fewer usable ring cells than this give no reliable comparison.
 constexpr std::size_t MinComparableCells = 4;
 // Distinct coarse positions refined at full resolution.
-constexpr std::size_t RefinedCandidates = 6;
+constexpr std::size_t RefinedCandidates = 8;
 // Weight of the squared mean colour difference against the texture mismatch.
 constexpr double MeanDifferenceWeight = 0.2;
 // The farthest candidate costs this much more than the nearest allowed one.
 constexpr double DistanceWeight = 0.3;
 // Keeps equally good flat candidates ordered by distance.
 constexpr double CostFloor = 0.5;
+// Candidates costing up to this many times the best one share the texture.
+constexpr double BlendCostRatio = 3.0;
+constexpr std::size_t MaxBlendedSources = 6;
 
 int RingWidthCells(double radius, int scale)
 {
@@ -118,28 +121,52 @@ std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
     std::vector<Ring> finer;
     for (int scale = coarseScale / 2; scale >= 1; scale /= 2) finer.push_back(BuildRing(scale));
 
-    std::optional<Candidate> best;
+    std::vector<Candidate> refined;
     for (const Candidate& start : CoarseSearch(coarse)) {
-        const Candidate refined = Refine(start, finer);
-        if (!best || refined.cost < best->cost) best = refined;
+        const Candidate candidate = Refine(start, finer);
+        if (std::isfinite(candidate.cost)) refined.push_back(candidate);
     }
-    if (!best || !std::isfinite(best->cost)) return std::nullopt;
-    return SpotSource{best->offset, TypicalDeparture(BuildRing(1), best->offset)};
+    if (refined.empty()) return std::nullopt;
+    SpotSource source;
+    source.parts = Blend(std::move(refined));
+    source.typicalDeparture = TypicalDeparture(BuildRing(1), source.parts);
+    return source;
 }
 
 float RemoveSpotSourceSearch::SmoothFillDeparture() const
 {
-    return TypicalDeparture(BuildRing(1), std::nullopt);
+    return TypicalDeparture(BuildRing(1), {});
 }
 
-float RemoveSpotSourceSearch::TypicalDeparture(const Ring& ring, const std::optional<SpotOffset>& offset) const
+// Weights fall linearly from 1 for the best candidate to 0 at BlendCostRatio
+// times its cost.
+std::vector<SpotSourcePart> RemoveSpotSourceSearch::Blend(std::vector<Candidate> candidates)
+{
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+    const double best = candidates.front().cost;
+    std::vector<SpotSourcePart> parts;
+    double total = 0.0;
+    for (const Candidate& candidate : candidates) {
+        const double weight = 1.0 - (candidate.cost / best - 1.0) / (BlendCostRatio - 1.0);
+        if (weight <= 0.0 || parts.size() == MaxBlendedSources) break;
+        parts.push_back(SpotSourcePart{candidate.offset, static_cast<float>(weight)});
+        total += weight;
+    }
+    for (SpotSourcePart& part : parts) part.weight = static_cast<float>(part.weight / total);
+    return parts;
+}
+
+float RemoveSpotSourceSearch::TypicalDeparture(const Ring& ring, const std::vector<SpotSourcePart>& parts) const
 {
     const std::size_t n = ring.cellX.size();
     if (n == 0) return 0.0f;
     std::vector<float> source(n * 3, 0.0f);
-    if (offset)
-        for (std::size_t k = 0; k < n; ++k)
-            CellMean(ring.cellX[k] + offset->dx, ring.cellY[k] + offset->dy, ring.scale, &source[k * 3]);
+    for (const SpotSourcePart& part : parts)
+        for (std::size_t k = 0; k < n; ++k) {
+            float cell[3];
+            CellMean(ring.cellX[k] + part.offset.dx, ring.cellY[k] + part.offset.dy, ring.scale, cell);
+            for (int c = 0; c < 3; ++c) source[k * 3 + c] += part.weight * cell[c];
+        }
     float mean[3] = {0.0f, 0.0f, 0.0f};
     for (std::size_t k = 0; k < n; ++k)
         for (int c = 0; c < 3; ++c) mean[c] += (ring.target[k * 3 + c] - source[k * 3 + c]) / static_cast<float>(n);

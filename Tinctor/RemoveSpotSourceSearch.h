@@ -17,14 +17,21 @@ struct SpotOffset {
     int dy{0};
 };
 
-/// The chosen source and how well its surroundings match the spot's.
-struct SpotSource {
+/// One source area and its share of the repair's texture.
+struct SpotSourcePart {
     SpotOffset offset;
+    float weight{1.0f};
+};
+
+/// The texture source of a spot: one area, or a blend of a few that match the
+/// spot's surroundings about equally well (best first, weights summing to 1).
+struct SpotSource {
+    std::vector<SpotSourcePart> parts;
     /// Median over the pixels around the spot of the largest channel
-    /// difference between them and the source's, after removing the mean
-    /// difference (grey levels): how far a repair from this source typically
-    /// departs from intact pixels. A median, so that one strong edge the
-    /// source misses does not hide how well it matches elsewhere.
+    /// difference between them and the blended source's, after removing the
+    /// mean difference (grey levels): how far a repair from this source
+    /// typically departs from intact pixels. A median, so that one strong edge
+    /// the source misses does not hide how well it matches elsewhere.
     float typicalDeparture{0.0f};
 };
 
@@ -46,8 +53,8 @@ public:
     /// Keeps references: `image` and `disk` must outlive the search.
     RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk);
 
-    /// The best source, or nothing when the image leaves no room for a source
-    /// (tiny images, spots as large as the image) or the spot has too little
+    /// The source, or nothing when the image leaves no room for one (tiny
+    /// images, spots as large as the image) or the spot has too little
     /// surroundings inside the image to compare.
     std::optional<SpotSource> Find() const;
 
@@ -81,9 +88,10 @@ private:
     double Cost(const Ring& ring, const float* source, std::size_t stride, const std::vector<std::size_t>& cells) const;
     double SampledCost(const Ring& ring, SpotOffset offset) const;
     double Penalised(double cost, SpotOffset offset) const;
-    /// Median departure of the ring from the source at `offset`, or from the
-    /// ring's own mean when there is no offset.
-    float TypicalDeparture(const Ring& ring, const std::optional<SpotOffset>& offset) const;
+    /// Median departure of the ring from the blended source of `parts`, or
+    /// from the ring's own mean when there are none.
+    float TypicalDeparture(const Ring& ring, const std::vector<SpotSourcePart>& parts) const;
+    static std::vector<SpotSourcePart> Blend(std::vector<Candidate> candidates);
     std::vector<Candidate> CoarseSearch(const Ring& ring) const;
     Candidate Refine(Candidate candidate, const std::vector<Ring>& rings) const;
 

@@ -9,12 +9,14 @@
 //   - PSNR and SSIM inside the repaired disk, and in its rim (the outermost
 //     3 px of the disk, where a seam would show; SSIM's 11 px window there
 //     also sees the untouched pixels just outside);
-//   - how much of the flaw is gone: the mean absolute difference between the
-//     flawed photo and the repair over the flaw's pixels, as a share of that
-//     between the flawed and the clean photo (capped at 100 %), so that
-//     texture that differs from the clean photo does not count as flaw left
-//     over. The mean absolute difference to the clean photo, before and after,
-//     is printed beside it.
+//   - how much of the flaw is gone: its contrast against the clean photo
+//     before and after the repair, weighted by the painted opacity and signed
+//     by the way each painted layer pushed the colour (darker or brighter
+//     than its ground), so that texture which differs from the clean photo in
+//     no particular direction averages out (a plain mean absolute difference
+//     would count every texture difference as flaw left over, and favour
+//     blurred fills). The mean absolute difference to the clean photo over
+//     the flaw's pixels, before and after, is printed beside it.
 // Areas are classed flat or textured by the high-pass energy of the clean
 // photo around the flaw. Fixed seed; prints tables of medians.
 //
@@ -47,6 +49,10 @@ constexpr unsigned Seed = 20240611u;
 const int Diameters[] = {5, 7, 10, 14, 20, 28, 40, 56, 80, 120};
 constexpr int RimWidth = 3;
 constexpr double TextureThreshold = 4.0;    // high-pass standard deviation, grey levels
+// Flaws show because they contrast with their ground: dark flaws go on grounds
+// at least this bright (mean grey), bright dust on grounds at most this bright.
+constexpr double DarkFlawGround = 80.0;
+constexpr double BrightFlawGround = 175.0;
 constexpr double SpotStrength = 0.8;
 constexpr int InpaintRadius = 3;
 
@@ -62,6 +68,7 @@ struct Flaw {
     int cy{0};
     int diameter{0};
     bool textured{false};
+    double ground{0.0};         ///< mean grey of the clean photo under the flaw
 };
 
 struct Score {
@@ -134,6 +141,13 @@ void Blend(cv::Vec3b& pixel, const cv::Vec3d& colour, double alpha)
     for (int c = 0; c < 3; ++c) pixel[c] = cv::saturate_cast<uchar>(pixel[c] + alpha * (colour[c] - pixel[c]));
 }
 
+/// Records that a layer of opacity `alpha` was painted over the pixel, pushing
+/// it darker (`push` -1) or brighter (+1) than its ground.
+void Cover(cv::Mat& opacity, int x, int y, double alpha, double push)
+{
+    opacity.at<double>(y, x) += push * alpha;
+}
+
 /// Pixels a flaw may cover: its diameter's square around its centre.
 cv::Rect FlawBox(const Flaw& flaw)
 {
@@ -146,12 +160,13 @@ double SoftEdge(double insideBy, double softness)
     return std::clamp(insideBy / softness + 0.5, 0.0, 1.0);
 }
 
-void PaintDust(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
+void PaintDust(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19937& rng)
 {
     const bool dark = flaw.kind == FlawKind::DarkDust;
-    const double level = dark ? Uniform(rng, 10, 50) : Uniform(rng, 205, 250);
+    const double level = dark ? flaw.ground * Uniform(rng, 0.05, 0.4)
+                              : flaw.ground + (255 - flaw.ground) * Uniform(rng, 0.6, 0.95);
     const cv::Vec3d colour(level, level * Uniform(rng, 0.95, 1.05), level * Uniform(rng, 0.95, 1.05));
-    const double opacity = Uniform(rng, 0.7, 0.95);
+    const double strength = Uniform(rng, 0.7, 0.95);
     const double radius = flaw.diameter / 2.0;
     const double softness = std::max(0.8, radius * 0.25);
     const cv::Rect box = FlawBox(flaw);
@@ -160,12 +175,13 @@ void PaintDust(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
             const double d = std::hypot(x - flaw.cx, y - flaw.cy);
             if (d >= radius) continue;
             // Soft edge that reaches zero at the flaw's diameter.
-            const double alpha = opacity * std::min(1.0, (radius - d) / softness);
+            const double alpha = strength * std::min(1.0, (radius - d) / softness);
             Blend(image.at<cv::Vec3b>(y, x), colour, alpha);
+            Cover(opacity, x, y, alpha, dark ? -1.0 : 1.0);
         }
 }
 
-void PaintHair(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
+void PaintHair(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19937& rng)
 {
     const double radius = flaw.diameter / 2.0 - 1.5;
     const double angle = Uniform(rng, 0, CV_PI);
@@ -173,7 +189,7 @@ void PaintHair(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
     const cv::Point2d b(flaw.cx - radius * std::cos(angle), flaw.cy - radius * std::sin(angle));
     const cv::Point2d bend(flaw.cx + Uniform(rng, -0.5, 0.5) * radius, flaw.cy + Uniform(rng, -0.5, 0.5) * radius);
     const double width = Uniform(rng, 0.8, std::clamp(flaw.diameter / 20.0, 1.0, 2.5));
-    const double level = Uniform(rng, 5, 40);
+    const double level = flaw.ground * Uniform(rng, 0.05, 0.35);
     const cv::Vec3d colour(level, level, level * 1.1);
     cv::Mat alpha(image.size(), CV_64F, cv::Scalar(0));
     const int steps = flaw.diameter * 8;
@@ -190,15 +206,18 @@ void PaintHair(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
     const cv::Rect box = FlawBox(flaw);
     for (int y = box.y; y < box.br().y; ++y)
         for (int x = box.x; x < box.br().x; ++x)
-            if (alpha.at<double>(y, x) > 0) Blend(image.at<cv::Vec3b>(y, x), colour, alpha.at<double>(y, x));
+            if (alpha.at<double>(y, x) > 0) {
+                Blend(image.at<cv::Vec3b>(y, x), colour, alpha.at<double>(y, x));
+                Cover(opacity, x, y, alpha.at<double>(y, x), -1.0);
+            }
 }
 
-void PaintRingDust(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
+void PaintRingDust(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19937& rng)
 {
     const double outer = flaw.diameter / 2.0;
     const double ringRadius = outer * Uniform(rng, 0.45, 0.6);
     const double ringWidth = std::max(1.0, outer * 0.15);
-    const double level = Uniform(rng, 20, 60);
+    const double level = flaw.ground * Uniform(rng, 0.1, 0.4);
     const cv::Vec3d dark(level, level, level);
     const cv::Vec3d halo(235, 235, 225);
     const cv::Rect box = FlawBox(flaw);
@@ -209,34 +228,46 @@ void PaintRingDust(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
             cv::Vec3b& pixel = image.at<cv::Vec3b>(y, x);
             // A faint bright halo over the whole flaw, fading out at its edge,
             // under a dark ring.
-            Blend(pixel, halo, 0.3 * std::min(1.0, (outer - d) / std::max(1.0, outer * 0.3)));
-            Blend(pixel, dark, 0.85 * SoftEdge(ringWidth / 2.0 - std::abs(d - ringRadius), 1.0));
+            const double haloAlpha = 0.3 * std::min(1.0, (outer - d) / std::max(1.0, outer * 0.3));
+            const double ringAlpha = 0.85 * SoftEdge(ringWidth / 2.0 - std::abs(d - ringRadius), 1.0);
+            Blend(pixel, halo, haloAlpha);
+            Blend(pixel, dark, ringAlpha);
+            Cover(opacity, x, y, haloAlpha, 1.0);
+            Cover(opacity, x, y, ringAlpha, -1.0);
         }
 }
 
-void PaintFlaw(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
+/// Paints the flaw and returns its signed opacity at every pixel: negative
+/// where it darkened the photo, positive where it brightened it, 0 where it
+/// left it alone.
+cv::Mat PaintFlaw(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
 {
+    cv::Mat opacity(image.size(), CV_64F, cv::Scalar(0));
     switch (flaw.kind) {
     case FlawKind::DarkDust:
-    case FlawKind::BrightDust: PaintDust(image, flaw, rng); break;
-    case FlawKind::Hair: PaintHair(image, flaw, rng); break;
-    case FlawKind::RingDust: PaintRingDust(image, flaw, rng); break;
+    case FlawKind::BrightDust: PaintDust(image, opacity, flaw, rng); break;
+    case FlawKind::Hair: PaintHair(image, opacity, flaw, rng); break;
+    case FlawKind::RingDust: PaintRingDust(image, opacity, flaw, rng); break;
     }
+    return opacity;
 }
 
-/// Picks a flaw whose click square lies inside the photo, on a flat or a
-/// textured area as asked (when the photo has such an area).
+/// Picks a flaw whose click square lies inside the photo, on a ground it
+/// contrasts with, on a flat or a textured area as asked (when the photo has
+/// such an area).
 Flaw PlaceFlaw(const cv::Mat& grey, FlawKind kind, int diameter, bool wantTextured, std::mt19937& rng)
 {
     Flaw flaw;
     flaw.kind = kind;
     flaw.diameter = diameter;
     const int half = ClickSize(diameter) / 2 + 2;
-    for (int attempt = 0; attempt < 400; ++attempt) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
         flaw.cx = UniformInt(rng, half, grey.cols - 1 - half);
         flaw.cy = UniformInt(rng, half, grey.rows - 1 - half);
+        flaw.ground = cv::mean(grey(FlawBox(flaw)))[0];
+        const bool shows = kind == FlawKind::BrightDust ? flaw.ground <= BrightFlawGround : flaw.ground >= DarkFlawGround;
         flaw.textured = HighPassDeviation(grey, flaw) > TextureThreshold;
-        if (flaw.textured == wantTextured) break;
+        if (shows && flaw.textured == wantTextured) break;
     }
     return flaw;
 }
@@ -324,35 +355,40 @@ double Ssim(const cv::Mat& a, const cv::Mat& b, const cv::Mat& mask, const cv::R
     return (mean[0] + mean[1] + mean[2]) / 3.0;
 }
 
-// The flaw is gone as far as the repair moved its pixels away from the flawed
-// photo, measured against how far the clean photo lies from it: 0 where the
-// flaw is left as it was, 1 where the repair is at least as far from the flaw
-// as the clean photo (texture that differs from the clean photo is not flaw
-// left over).
-void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const Flaw& flaw, Score& score)
+// The flaw is what was painted: layers of some opacity that pushed the clean
+// colours darker or brighter than their ground. What is left of it is the
+// repair's difference from the clean photo, weighted by that signed opacity,
+// as a share of the flawed photo's (1 = untouched, 0 = gone). An error that
+// has no particular direction, as a texture that differs from the clean photo
+// has, averages out and does not count as flaw left over; a repair that is
+// darker where a dark flaw was does. The mean absolute difference to the
+// clean photo over the flaw's pixels, before and after, is kept beside it.
+void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& opacity,
+                      const Flaw& flaw, Score& score)
 {
-    double flawToClean = 0.0, flawToRepair = 0.0, repairToClean = 0.0;
+    double before = 0.0, left = 0.0, absBefore = 0.0, absAfter = 0.0;
     int count = 0;
     const cv::Rect box = FlawBox(flaw);
     for (int y = box.y; y < box.br().y; ++y)
         for (int x = box.x; x < box.br().x; ++x) {
+            const double push = opacity.at<double>(y, x);
+            if (push == 0.0) continue;
             const cv::Vec3b c = clean.at<cv::Vec3b>(y, x), f = flawed.at<cv::Vec3b>(y, x), r = repaired.at<cv::Vec3b>(y, x);
-            double pixelFlaw = 0.0;
-            for (int k = 0; k < 3; ++k) pixelFlaw = std::max(pixelFlaw, std::abs(double(f[k]) - c[k]));
-            if (pixelFlaw < 3.0) continue;
             for (int k = 0; k < 3; ++k) {
-                flawToClean += std::abs(double(f[k]) - c[k]);
-                flawToRepair += std::abs(double(f[k]) - r[k]);
-                repairToClean += std::abs(double(r[k]) - c[k]);
+                before += push * (double(f[k]) - c[k]);
+                left += push * (double(r[k]) - c[k]);
+                absBefore += std::abs(double(f[k]) - c[k]);
+                absAfter += std::abs(double(r[k]) - c[k]);
             }
             count += 3;
         }
-    score.gone = flawToClean > 0 ? std::min(1.0, flawToRepair / flawToClean) : 1.0;
-    score.absBefore = count ? flawToClean / count : 0.0;
-    score.absAfter = count ? repairToClean / count : 0.0;
+    score.gone = before > 0 ? 1.0 - std::clamp(left / before, 0.0, 1.0) : 1.0;
+    score.absBefore = count ? absBefore / count : 0.0;
+    score.absAfter = count ? absAfter / count : 0.0;
 }
 
-Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const Flaw& flaw)
+Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& opacity,
+                  const Flaw& flaw)
 {
     Score score;
     const cv::Mat disk = DiskMask(clean.size(), flaw, 0.0, 1e9);
@@ -362,7 +398,7 @@ Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& re
     score.psnrRim = Psnr(repaired, clean, rim);
     score.ssimDisk = Ssim(repaired, clean, disk, square);
     score.ssimRim = Ssim(repaired, clean, rim, square);
-    ScoreFlawRemoval(clean, flawed, repaired, flaw, score);
+    ScoreFlawRemoval(clean, flawed, repaired, opacity, flaw, score);
     return score;
 }
 
@@ -467,10 +503,11 @@ std::vector<Result> RunPhoto(const cv::Mat& clean, std::mt19937& rng)
         Result result;
         result.flaw = PlaceFlaw(grey, kind, diameter, (i / 2) % 2 == 1, rng);
         cv::Mat flawed = clean.clone();
-        PaintFlaw(flawed, result.flaw, rng);
-        result.scores[0] = ScoreRepair(clean, flawed, RepairWithRemoveSpot(flawed, result.flaw), result.flaw);
-        result.scores[1] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, result.flaw, cv::INPAINT_TELEA), result.flaw);
-        result.scores[2] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, result.flaw, cv::INPAINT_NS), result.flaw);
+        const cv::Mat opacity = PaintFlaw(flawed, result.flaw, rng);
+        const Flaw& f = result.flaw;
+        result.scores[0] = ScoreRepair(clean, flawed, RepairWithRemoveSpot(flawed, f), opacity, f);
+        result.scores[1] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, f, cv::INPAINT_TELEA), opacity, f);
+        result.scores[2] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, f, cv::INPAINT_NS), opacity, f);
         results.push_back(result);
     }
     return results;
@@ -483,7 +520,7 @@ void PrintFlaw(const char* photo, const Result& r)
     std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", photo, KindNames[static_cast<int>(r.flaw.kind)], r.flaw.diameter,
                 r.flaw.cx, r.flaw.cy, r.flaw.textured ? "tex " : "flat");
     for (const Score& s : r.scores) std::printf(" | %5.1f %5.1f %4.0f%%", s.psnrDisk, s.psnrRim, 100 * s.gone);
-    std::printf("\n");
+    std::printf(" | contrast %5.1f\n", r.scores[0].absBefore);
 }
 
 int main(int argc, char** argv)
