@@ -11,10 +11,12 @@
 
 namespace {
 
-// The handle table. A handle is the address of the heap cell that holds the
-// picture; the map owns the cells, so a deleted handle is no longer a key.
+// The handle table. A handle is a number that is never given out twice, so
+// a stale handle can never name a newer bitmap; the map owns the pictures and
+// a deleted handle is no longer a key.
 struct HandleTable {
     std::mutex lock;
+    std::uintptr_t nextHandle{0x10000};
     std::unordered_map<HBITMAP, std::unique_ptr<QImage>> images;
 };
 
@@ -43,8 +45,9 @@ HBITMAP CreateBitmapHandle(const QImage& image)
 {
     if (image.isNull()) return nullptr;
     auto cell = std::make_unique<QImage>(image);
-    HBITMAP handle = reinterpret_cast<HBITMAP>(cell.get());
     std::lock_guard guard(Table().lock);
+    HBITMAP handle = reinterpret_cast<HBITMAP>(Table().nextHandle);
+    Table().nextHandle += 4;
     Table().images.emplace(handle, std::move(cell));
     return handle;
 }

@@ -3,9 +3,10 @@
 // and CBitmap, the object that holds at most one such handle.
 //
 // A handle stands for a QImage kept in a process-wide handle table. Handles
-// are plain pointers that are never dereferenced by callers; a handle that was
-// deleted (or never made here) is simply unknown to the table, so deleting it
-// again or asking for its picture is harmless: the calls report failure.
+// are opaque values, never dereferenced and never given out twice; a handle
+// that was deleted (or never made here) is simply unknown to the table, so
+// deleting it again or asking for its picture is harmless: the calls report
+// failure.
 // Every function is safe from any thread; the table has its own lock. A CBitmap
 // object itself is not shared between threads.
 //

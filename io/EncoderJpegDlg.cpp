@@ -1,0 +1,91 @@
+#include "io/EncoderJpegDlg.h"
+
+#include "Wordhoard/LocalizeHelper.h"
+
+namespace {
+
+const wchar_t* Text(const wchar_t* key)
+{
+    return LocalizeHelper::GetDictionaryItem("Dictionary", key);
+}
+
+struct ControlKey {
+    UINT id;
+    const wchar_t* key;
+};
+
+// The template's texts: dictionary keys, replaced by their items on opening.
+const ControlKey kControlKeys[] = {
+    {IDOK, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_OK"},
+    {IDCANCEL, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_CANCEL"},
+    {CEncoderJpegDlg::IDC_STATIC_QUALITY, L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY"},
+    {CEncoderJpegDlg::IDC_CHECK_KEEP_EXIF, L"IDS_CARROW_DIALOG_ENCODER_JPEG_CHECKBOX_KEEP_EXIF"},
+};
+
+} // namespace
+
+CEncoderJpegDlg::CEncoderJpegDlg(QWidget* parent)
+    : CFGDialog(IDD, parent), m_stcQuality(this), m_chkKeepExif(this), m_btnOK(this), m_btnCancel(this)
+{
+    SetStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_stcQuality.SetDlgCtrlID(IDC_STATIC_QUALITY);
+    m_stcQuality.hide(); // marks where the quality slider goes
+    m_chkKeepExif.SetDlgCtrlID(IDC_CHECK_KEEP_EXIF);
+    m_chkKeepExif.SetButtonStyle(BS_AUTOCHECKBOX);
+    m_btnOK.SetDlgCtrlID(IDOK);
+    m_btnOK.SetButtonStyle(BS_DEFPUSHBUTTON);
+    m_btnCancel.SetDlgCtrlID(IDCANCEL);
+    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, control.key);
+}
+
+CEncoderJpegDlg::~CEncoderJpegDlg() = default;
+
+BOOL CEncoderJpegDlg::OnInitDialog()
+{
+    CFGDialog::OnInitDialog();
+    setWindowTitle(QString::fromWCharArray(Text(L"IDS_CARROW_DIALOG_ENCODER_JPEG_CAPTION")));
+    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, Text(control.key));
+
+    SLIDER_ITEM_INFO quality;
+    quality.strName = Text(L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY");
+    quality.bEditable = 1;
+    quality.bInteger = 1;
+    quality.iMin = 1;
+    quality.iMax = 100;
+    quality.iValue = 100;
+    const QRect place = m_stcQuality.geometry();
+    if (m_pnlQuality.SetSliderInfo(&quality, 1, 50, place.width() - 90, 40, 0))
+        m_pnlQuality.Create(place.left(), place.top(), this, IDC_PANEL_QUALITY, FALSE);
+
+    m_bKeepExif = TRUE;
+    UpdateData(FALSE);
+    m_btnOK.setFocus(Qt::OtherFocusReason);
+    return TRUE;
+}
+
+void CEncoderJpegDlg::AdjustCtrls()
+{
+    SetClientSize(260, 100);
+    setFixedSize(size());
+    m_stcQuality.setGeometry(10, 10, 240, 20);
+    m_chkKeepExif.setGeometry(10, 40, 240, 20);
+    m_btnCancel.setGeometry(170, 70, 80, 20);
+    m_btnOK.setGeometry(80, 70, 80, 20);
+    CenterWindow();
+}
+
+void CEncoderJpegDlg::UpdateData(BOOL saveAndValidate)
+{
+    if (saveAndValidate) m_bKeepExif = m_chkKeepExif.GetCheck() == BST_CHECKED ? TRUE : FALSE;
+    else m_chkKeepExif.SetCheck(m_bKeepExif ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CEncoderJpegDlg::OnOK()
+{
+    UpdateData(TRUE);
+    SLIDER_ITEM_INFO quality;
+    if (m_pnlQuality.GetSliderInfo(0, quality)) m_nQuality = quality.iValue;
+    m_bDropMetadata = m_bKeepExif ? FALSE : TRUE;
+    CFGDialog::OnOK();
+}
