@@ -10,8 +10,9 @@ namespace {
 constexpr int PreSweeps = 2;
 constexpr int PostSweeps = 2;
 constexpr int MaxCycles = 12;
-// A cycle must shrink the change by at least this factor, or the solve has
-// reached the limit of float precision and stops.
+// Once the change is below StallChange, a cycle must shrink it by at least
+// StallRatio, or the solve has reached the limit of float precision and stops.
+constexpr float StallChange = 0.5f;
 constexpr float StallRatio = 0.8f;
 // A level this small is solved directly by relaxation instead of coarsened.
 constexpr std::size_t CoarsestUnknowns = 48;
@@ -41,7 +42,7 @@ int RemoveSpotPoissonSolver::Solve(int width, int height, const std::vector<std:
         VCycle(0);
         ++cycles;
         const float change = MaxChange(before);
-        if (change <= Tolerance || change > StallRatio * lastChange) break;
+        if (change <= Tolerance || (change < StallChange && change > StallRatio * lastChange)) break;
         lastChange = change;
     }
     top.u.swap(values);

@@ -1,0 +1,96 @@
+#include "Tinctor/RedeyeReductMask.h"
+
+#include <algorithm>
+
+namespace ImageProcess {
+
+namespace {
+
+constexpr float ReddishLevel = 0.30f;
+constexpr float RedLevel = 0.45f;
+constexpr float MinRed = 50.0f;
+// A second pupil must cover at least this share of the largest one's area.
+constexpr float PupilShare = 0.25f;
+
+} // namespace
+
+RedeyeReductMask::RedeyeReductMask(const ImageBuffer& image, const RECT& area)
+    : m_area(area), m_width(area.right - area.left), m_height(area.bottom - area.top)
+{
+    Label(image);
+    KeepPupils();
+}
+
+float RedeyeReductMask::Redness(float red, float green, float blue)
+{
+    return (red - std::max(green, blue)) / (red + 1.0f);
+}
+
+float RedeyeReductMask::Weight(int x, int y) const
+{
+    return m_weight[static_cast<std::size_t>(y - m_area.top) * m_width + (x - m_area.left)];
+}
+
+// Weights from redness, then 8-connected groups of weighted pixels that hold at
+// least one clearly red pixel; groups without one are dropped at once.
+void RedeyeReductMask::Label(const ImageBuffer& image)
+{
+    const std::size_t cells = static_cast<std::size_t>(m_width) * m_height;
+    m_weight.assign(cells, 0.0f);
+    std::vector<std::uint8_t> red(cells, 0);
+    for (int y = 0; y < m_height; ++y) {
+        const unsigned char* row = image.RowFromTop(m_area.top + y);
+        for (int x = 0; x < m_width; ++x) {
+            const unsigned char* p = row + static_cast<std::size_t>(m_area.left + x) * image.bytesPerPixel;
+            const float redness = Redness(p[2], p[1], p[0]);
+            const float t = std::clamp((redness - ReddishLevel) / (RedLevel - ReddishLevel), 0.0f, 1.0f);
+            const std::size_t i = static_cast<std::size_t>(y) * m_width + x;
+            m_weight[i] = t * t * (3.0f - 2.0f * t);
+            red[i] = redness >= RedLevel && p[2] >= MinRed;
+        }
+    }
+    m_label.assign(cells, -1);
+    std::vector<int> stack;
+    std::vector<int> group;
+    for (int start = 0; start < static_cast<int>(cells); ++start) {
+        if (m_label[start] >= 0 || m_weight[start] <= 0.0f) continue;
+        const int id = static_cast<int>(m_groupArea.size());
+        float area = 0.0f;
+        bool hasRed = false;
+        group.clear();
+        stack.assign(1, start);
+        m_label[start] = id;
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            group.push_back(i);
+            area += m_weight[i];
+            hasRed = hasRed || red[i];
+            const int x = i % m_width;
+            const int y = i / m_width;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= m_width || ny >= m_height) continue;
+                    const int n = ny * m_width + nx;
+                    if (m_label[n] >= 0 || m_weight[n] <= 0.0f) continue;
+                    m_label[n] = id;
+                    stack.push_back(n);
+                }
+        }
+        m_groupArea.push_back(hasRed ? area : 0.0f);
+    }
+}
+
+void RedeyeReductMask::KeepPupils()
+{
+    const float largest = m_groupArea.empty() ? 0.0f : *std::max_element(m_groupArea.begin(), m_groupArea.end());
+    m_empty = largest <= 0.0f;
+    for (std::size_t i = 0; i < m_weight.size(); ++i) {
+        const int id = m_label[i];
+        if (id < 0 || m_empty || m_groupArea[static_cast<std::size_t>(id)] < PupilShare * largest) m_weight[i] = 0.0f;
+    }
+}
+
+} // namespace ImageProcess

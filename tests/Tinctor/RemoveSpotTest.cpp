@@ -1,0 +1,326 @@
+// ImageProcess::RemoveSpot: flaws vanish, nothing outside the square changes,
+// every size and position is safe, bad arguments are refused.
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "Tinctor/RemoveSpotDisk.h"
+#include "TinctorTestImage.h"
+
+using namespace TinctorTest;
+
+namespace {
+
+struct Square {
+    int left;
+    int top;
+    int size;
+};
+
+bool Spot(TestImage& image, const Square& s, float strength = 0.8f)
+{
+    return ImageProcess::RemoveSpot(image.pixels, image.header, s.size, POINT{s.left, s.top}, strength, nullptr);
+}
+
+bool InSquare(const Square& s, int x, int y)
+{
+    return x >= s.left && x < s.left + s.size && y >= s.top && y < s.top + s.size;
+}
+
+/// Every pixel outside the square, every alpha byte and every padding byte is
+/// as it was.
+void ExpectOnlySquareChanged(const TestImage& before, const TestImage& after, const Square& s)
+{
+    ASSERT_EQ(before.pixels.size(), after.pixels.size());
+    const std::size_t rowBytes = static_cast<std::size_t>(before.Width()) * before.Bpp();
+    for (int y = 0; y < before.Height(); ++y) {
+        for (int x = 0; x < before.Width(); ++x) {
+            const Bgra a = before.Get(x, y);
+            const Bgra b = after.Get(x, y);
+            ASSERT_EQ(a.a, b.a) << "alpha at " << x << "," << y;
+            if (!InSquare(s, x, y)) {
+                ASSERT_EQ(a, b) << "outside the square at " << x << "," << y;
+            }
+        }
+        const std::size_t row = static_cast<std::size_t>(y) * before.Stride();
+        for (std::size_t k = rowBytes; k < before.Stride(); ++k)
+            ASSERT_EQ(before.pixels[row + k], after.pixels[row + k]) << "padding of row " << y;
+    }
+}
+
+/// A smooth, asymmetric picture: a gentle gradient in each channel.
+TestImage Gradient(int width, int height, int bits)
+{
+    TestImage image(width, height, bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.Set(x, y, {static_cast<unsigned char>(60 + 100 * x / width), static_cast<unsigned char>(90 + 60 * y / height),
+                             static_cast<unsigned char>(140 + 50 * (x + y) / (width + height)),
+                             static_cast<unsigned char>(7 * x + y)});
+    return image;
+}
+
+/// True when the spot's disk covers every pixel of the image.
+bool DiskCoversImage(const Square& s, int width, int height)
+{
+    const ImageProcess::RemoveSpotDisk disk(s.size, POINT{s.left, s.top}, 0.8f, width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (disk.Weight(x, y) <= 0.0f) return false;
+    return true;
+}
+
+void PaintDot(TestImage& image, double cx, double cy, double radius, Bgra colour)
+{
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (std::hypot(x - cx, y - cy) <= radius) {
+                colour.a = image.Get(x, y).a;
+                image.Set(x, y, colour);
+            }
+}
+
+int LargestDifference(const TestImage& a, const TestImage& b, double cx, double cy, double radius)
+{
+    int largest = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            if (std::hypot(x - cx, y - cy) > radius) continue;
+            const Bgra p = a.Get(x, y), q = b.Get(x, y);
+            largest = std::max({largest, std::abs(p.b - q.b), std::abs(p.g - q.g), std::abs(p.r - q.r)});
+        }
+    return largest;
+}
+
+} // namespace
+
+TEST(RemoveSpotTest, DarkDotOnFlatImageComesBackFlat)
+{
+    for (int bits : {24, 32}) {
+        for (int size : {15, 101}) {
+            TestImage clean(221, 187, bits);
+            clean.Fill({120, 130, 140, 33});
+            TestImage image = clean;
+            const int cx = 97, cy = 83;
+            PaintDot(image, cx, cy, size / 3.0, {10, 12, 15, 0});
+            const Square s{cx - size / 2, cy - size / 2, size};
+            ASSERT_TRUE(Spot(image, s));
+            EXPECT_LE(LargestDifference(image, clean, cx, cy, size / 2.0 + 1), 2) << bits << " bits, size " << size;
+            ExpectOnlySquareChanged(clean, image, s);
+        }
+    }
+}
+
+TEST(RemoveSpotTest, SmoothGradientIsRebuiltUnderTheSpot)
+{
+    const TestImage clean = Gradient(301, 203, 24);
+    TestImage image = clean;
+    PaintDot(image, 150, 100, 18, {250, 250, 250, 0});
+    ASSERT_TRUE(Spot(image, {150 - 25, 100 - 25, 51}));
+    EXPECT_LE(LargestDifference(image, clean, 150, 100, 26), 2);
+}
+
+TEST(RemoveSpotTest, OnlyTheSquareChangesOnRandomTextures)
+{
+    const Square squares[] = {{20, 15, 15}, {-7, -7, 15}, {50, 30, 31}, {60, -10, 41}, {-20, 40, 61}, {3, 4, 1}};
+    unsigned seed = 1;
+    for (int bits : {24, 32}) {
+        for (int width : {77, 90, 101}) {
+            const TestImage before = RandomImage(width, 69, bits, seed++);
+            for (const Square& s : squares) {
+                TestImage after = before;
+                ASSERT_TRUE(Spot(after, s)) << width << "x69 " << bits << " bits, square " << s.left << "," << s.top;
+                ExpectOnlySquareChanged(before, after, s);
+            }
+        }
+    }
+}
+
+TEST(RemoveSpotTest, EverySizeWorksOnImagesSmallerAndLargerThanTheSquare)
+{
+    const int sizes[] = {1, 2, 3, 15, 101, 1001};
+    const int dimensions[][2] = {{7, 5}, {64, 40}, {333, 251}};
+    for (int size : sizes) {
+        for (const auto& d : dimensions) {
+            const TestImage before = RandomImage(d[0], d[1], 24, static_cast<unsigned>(size + d[0]));
+            // A square centred on the image's left edge leaves the right half
+            // of the image as surroundings.
+            const Square s{-size / 2, d[1] / 2 - size / 2, size};
+            TestImage after = before;
+            // Nothing is left to repair from when the disk covers the image.
+            EXPECT_EQ(Spot(after, s), !DiskCoversImage(s, d[0], d[1])) << "size " << size << " on " << d[0] << "x" << d[1];
+            ExpectOnlySquareChanged(before, after, s);
+        }
+    }
+}
+
+TEST(RemoveSpotTest, LargestSpotOnALargeImage)
+{
+    const TestImage clean = Gradient(1400, 1300, 32);
+    TestImage image = clean;
+    PaintDot(image, 700, 650, 300, {0, 0, 0, 0});
+    const Square s{700 - 500, 650 - 500, 1001};
+    ASSERT_TRUE(Spot(image, s));
+    EXPECT_LE(LargestDifference(image, clean, 700, 650, 301), 2);
+    ExpectOnlySquareChanged(clean, image, s);
+}
+
+TEST(RemoveSpotTest, CornerAndEdgeSquaresRepairWhatLiesInTheImage)
+{
+    const Square squares[] = {{-7, -7, 15}, {64 - 8, -7, 15}, {-7, 48 - 8, 15}, {64 - 8, 48 - 8, 15}, {20, -7, 15}};
+    for (int bits : {24, 32}) {
+        for (const Square& s : squares) {
+            TestImage clean(64, 48, bits);
+            clean.Fill({90, 100, 110, 200});
+            TestImage image = clean;
+            const double cx = s.left + 7, cy = s.top + 7;
+            PaintDot(image, cx, cy, 5, {250, 0, 0, 0});
+            ASSERT_TRUE(Spot(image, s));
+            EXPECT_LE(LargestDifference(image, clean, cx, cy, 8), 2) << "square at " << s.left << "," << s.top;
+            ExpectOnlySquareChanged(clean, image, s);
+        }
+    }
+}
+
+TEST(RemoveSpotTest, SquaresWhollyOutsideChangeNothingAndSucceed)
+{
+    const TestImage before = RandomImage(50, 40, 32, 7);
+    const Square outside[] = {{-15, 10, 15}, {50, 10, 15}, {10, -15, 15}, {10, 40, 15}, {INT_MAX - 5, 3, 15},
+                              {INT_MIN, INT_MIN, 1001}, {-1000, -1000, 999}};
+    for (const Square& s : outside) {
+        TestImage after = before;
+        EXPECT_TRUE(Spot(after, s)) << s.left << "," << s.top;
+        EXPECT_EQ(after.pixels, before.pixels);
+    }
+    // Overlapping only with a corner of the square, outside the disk.
+    TestImage after = before;
+    EXPECT_TRUE(Spot(after, {-13, -13, 15}));
+    EXPECT_EQ(after.pixels, before.pixels);
+}
+
+TEST(RemoveSpotTest, TinyImages)
+{
+    // A one-pixel image has no surroundings to repair from.
+    TestImage one(1, 1, 24);
+    one.Fill({1, 2, 3});
+    const TestImage oneBefore = one;
+    EXPECT_FALSE(Spot(one, {0, 0, 1}));
+    EXPECT_FALSE(Spot(one, {-7, -7, 15}));
+    EXPECT_EQ(one.pixels, oneBefore.pixels);
+
+    // 2 x 3: one odd pixel takes its neighbours' colour.
+    for (int bits : {24, 32}) {
+        TestImage small(2, 3, bits);
+        small.Fill({100, 110, 120, 9});
+        small.Set(1, 1, {0, 255, 0, 9});
+        const TestImage before = small;
+        ASSERT_TRUE(Spot(small, {1, 1, 1}));
+        EXPECT_EQ(small.Get(1, 1), before.Get(0, 0));
+        EXPECT_EQ(small.Get(1, 2), before.Get(1, 2));
+    }
+}
+
+TEST(RemoveSpotTest, BadArgumentsAreRefusedWithoutChange)
+{
+    const TestImage good = RandomImage(40, 30, 24, 3);
+    const Square s{10, 10, 15};
+    for (int size : {0, -1, -15, 1002, INT_MAX}) {
+        TestImage image = good;
+        EXPECT_FALSE(Spot(image, {10, 10, size})) << size;
+        EXPECT_EQ(image.pixels, good.pixels);
+    }
+    for (float strength : {-0.1f, 1.1f, std::nanf(""), INFINITY}) {
+        TestImage image = good;
+        EXPECT_FALSE(Spot(image, s, strength)) << strength;
+        EXPECT_EQ(image.pixels, good.pixels);
+    }
+    TestImage shortVector = good;
+    shortVector.pixels.resize(shortVector.pixels.size() - 1);
+    EXPECT_FALSE(Spot(shortVector, s));
+    TestImage sixteenBits = good;
+    sixteenBits.header.bmiHeader.biBitCount = 16;
+    EXPECT_FALSE(Spot(sixteenBits, s));
+    TestImage topDown = good;
+    topDown.header.bmiHeader.biHeight = -30;
+    EXPECT_FALSE(Spot(topDown, s));
+    TestImage wrongSize = good;
+    wrongSize.header.bmiHeader.biSizeImage += 4;
+    EXPECT_FALSE(Spot(wrongSize, s));
+    EXPECT_EQ(sixteenBits.pixels, good.pixels);
+}
+
+TEST(RemoveSpotTest, RowZeroIsTheTopOfThePicture)
+{
+    const TestImage clean = Gradient(120, 90, 24);
+    TestImage dotted = clean;
+    PaintDot(dotted, 30, 20, 4, {0, 0, 0, 0});
+    TestImage image = dotted;
+    // The same square counted from the bottom misses the dot.
+    ASSERT_TRUE(Spot(image, {30 - 7, 90 - 1 - 20 - 7, 15}));
+    EXPECT_GT(LargestDifference(image, clean, 30, 20, 4), 50);
+    image = dotted;
+    ASSERT_TRUE(Spot(image, {30 - 7, 20 - 7, 15}));
+    EXPECT_LE(LargestDifference(image, clean, 30, 20, 8), 2);
+}
+
+TEST(RemoveSpotTest, ResultsAreRepeatable)
+{
+    const TestImage before = RandomImage(200, 150, 24, 11);
+    TestImage first = before;
+    TestImage second = before;
+    ASSERT_TRUE(Spot(first, {80, 60, 41}));
+    ASSERT_TRUE(Spot(second, {80, 60, 41}));
+    EXPECT_EQ(first.pixels, second.pixels);
+    EXPECT_NE(first.pixels, before.pixels);
+}
+
+TEST(RemoveSpotTest, ThinHairGoesAndTheRestOfTheDiskStays)
+{
+    const TestImage clean = Gradient(240, 200, 24);
+    TestImage image = clean;
+    for (int x = 95; x <= 145; ++x) image.Set(x, 100, {20, 20, 20, 0});
+    const Square s{120 - 35, 100 - 35, 71};
+    ASSERT_TRUE(Spot(image, s));
+    EXPECT_LE(LargestDifference(image, clean, 120, 100, 36), 3);
+    // Pixels well away from the hair are intact, so they are kept exactly.
+    for (int y = s.top; y < s.top + s.size; ++y)
+        for (int x = s.left; x < s.left + s.size; ++x)
+            if (std::abs(y - 100) >= 12) {
+                ASSERT_EQ(image.Get(x, y), clean.Get(x, y)) << x << "," << y;
+            }
+}
+
+TEST(RemoveSpotDiskTest, WeightsStayInsideTheSquareAndRepairTheCentre)
+{
+    for (float strength : {0.0f, 0.5f, 0.8f, 1.0f}) {
+        for (int size = 1; size <= 40; ++size) {
+            const ImageProcess::RemoveSpotDisk disk(size, POINT{10, 20}, strength, 100, 100);
+            for (int y = 5; y < 75; ++y)
+                for (int x = 5; x < 65; ++x)
+                    if (!InSquare({10, 20, size}, x, y)) {
+                        ASSERT_EQ(disk.Weight(x, y), 0.0f) << size;
+                    }
+            if (size % 2) {
+                EXPECT_EQ(disk.Weight(10 + size / 2, 20 + size / 2), 1.0f) << size;
+            }
+        }
+    }
+}
+
+TEST(RemoveSpotDiskTest, StrengthSetsTheWidthOfTheSoftEdge)
+{
+    // Radius 50: at 0.8 only the outer tenth of the radius is soft.
+    const ImageProcess::RemoveSpotDisk hard(101, POINT{0, 0}, 1.0f, 200, 200);
+    const ImageProcess::RemoveSpotDisk usual(101, POINT{0, 0}, 0.8f, 200, 200);
+    const ImageProcess::RemoveSpotDisk soft(101, POINT{0, 0}, 0.0f, 200, 200);
+    EXPECT_EQ(usual.Weight(50 + 43, 50), 1.0f);
+    EXPECT_LT(usual.Weight(50 + 48, 50), 1.0f);
+    EXPECT_EQ(hard.Weight(50 + 49, 50), 1.0f);
+    EXPECT_LT(soft.Weight(50 + 30, 50), 1.0f);
+    EXPECT_GT(soft.Weight(50 + 30, 50), 0.0f);
+    EXPECT_EQ(soft.Weight(50, 50), 1.0f);
+}
