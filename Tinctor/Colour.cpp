@@ -16,34 +16,52 @@ inline unsigned char RoundLevel(float v)
     return static_cast<unsigned char>(std::clamp(v, 0.0f, 255.0f) + 0.5f);
 }
 
+// Reciprocals 1 / n for n = 1 to 255 (index 0 unused), so a pixel costs no division.
+struct Reciprocals {
+    float of[256];
+    Reciprocals()
+    {
+        of[0] = 0.0f;
+        for (int n = 1; n < 256; ++n) of[n] = 1.0f / static_cast<float>(n);
+    }
+};
+
+const Reciprocals& Reciprocal()
+{
+    static const Reciprocals table;
+    return table;
+}
+
 // The HSV change of one pixel; hue and saturation stay out of it for greys.
 struct HsvShift {
-    float hue;         // degrees, 0 to 360
+    float sixths;      // hue turn in sixths of the circle, 0 to 6
     float saturation;  // added, -1 to 1
     float value;       // added, -1 to 1
+    const float* inverse;
 
     void Apply(const unsigned char* bgr, unsigned char* out) const
     {
         const int b = bgr[0], g = bgr[1], r = bgr[2];
         const int max = std::max({r, g, b});
         const int min = std::min({r, g, b});
-        const float v = std::clamp(max / 255.0f + value, 0.0f, 1.0f);
+        const float v = std::clamp(max * (1.0f / 255.0f) + value, 0.0f, 1.0f) * 255.0f;
         const int delta = max - min;
         if (delta == 0) {
-            out[0] = out[1] = out[2] = RoundLevel(v * 255.0f);
+            out[0] = out[1] = out[2] = RoundLevel(v);
             return;
         }
-        float h;  // in sixths of the circle, 0 to 6
+        float h;  // in sixths of the circle, -1 to 5
         if (max == r)
-            h = static_cast<float>(g - b) / delta;
+            h = static_cast<float>(g - b) * inverse[delta];
         else if (max == g)
-            h = static_cast<float>(b - r) / delta + 2.0f;
+            h = static_cast<float>(b - r) * inverse[delta] + 2.0f;
         else
-            h = static_cast<float>(r - g) / delta + 4.0f;
-        h += hue / 60.0f;
-        h -= 6.0f * std::floor(h / 6.0f);
-        const float s = std::clamp(static_cast<float>(delta) / max + saturation, 0.0f, 1.0f);
-        ToBgr(h, s, v * 255.0f, out);
+            h = static_cast<float>(r - g) * inverse[delta] + 4.0f;
+        h += sixths;  // now -1 to 11
+        if (h < 0.0f) h += 6.0f;
+        if (h >= 6.0f) h -= 6.0f;
+        const float s = std::clamp(static_cast<float>(delta) * inverse[max] + saturation, 0.0f, 1.0f);
+        ToBgr(h, s, v, out);
     }
 
     static void ToBgr(float h, float s, float v, unsigned char* out)
@@ -127,7 +145,8 @@ bool AdjustHSV(std::vector<unsigned char>& pixels, const BITMAPINFO& header, con
             });
             return;
         }
-        const HsvShift shift{static_cast<float>(turn), static_cast<float>(saturation), static_cast<float>(value)};
+        const HsvShift shift{static_cast<float>(turn / 60.0), static_cast<float>(saturation),
+                             static_cast<float>(value), Reciprocal().of};
         ApplyPointOp(img, view, progress,
                      [&shift](const unsigned char* in, unsigned char* out) { shift.Apply(in, out); });
     });

@@ -122,6 +122,10 @@ struct BlitArgs {
 template <typename T>
 void BlitRow(T* d, const T* s, const std::int32_t* weightRow, int n, int channels, emBitBltFlag mode)
 {
+    if (weightRow == nullptr && mode == BITBLT_COPY) {
+        std::copy(s, s + static_cast<std::size_t>(n) * channels, d);
+        return;
+    }
     for (int x = 0; x < n; ++x) {
         const std::int32_t w = weightRow == nullptr ? MASK_WEIGHT_FULL : ClampWeight(weightRow[x]);
         for (int k = 0; k < channels; ++k) {
@@ -185,6 +189,18 @@ bool Blit(const Plane<T>& dst, const Plane<const T>& src, const BlitArgs& a, std
         BlitRow(d, s, w, n, dst.channels, a.mode);
     }
     return true;
+}
+
+// Validated operands in, result out; progress at the start and the end.
+template <typename T>
+bool RunBlit(const std::optional<Plane<T>>& dst, const std::optional<Plane<const T>>& src, const BlitArgs& args,
+             std::size_t weightCount, PROGRESS_CALLBACK progress)
+{
+    if (!dst || !src) return false;
+    ReportProgress(progress, 0, 1);
+    const bool ok = Guarded([&] { return Blit(*dst, *src, args, weightCount); });
+    ReportProgress(progress, 1, 1);
+    return ok;
 }
 
 // ------------------------------------------------------------- feathering
@@ -258,14 +274,8 @@ bool BitBlt(bool maskBlock, std::vector<unsigned char>& dstPixels, const BITMAPI
             PROGRESS_CALLBACK progress, bool clipToImage)
 {
     if (maskBlock || mode != BITBLT_COPY) return false;
-    const auto dst = PixelPlane(dstPixels, dstHeader);
-    const auto src = PixelPlane(srcPixels, srcHeader);
-    if (!dst || !src) return false;
-    ReportProgress(progress, 0, 1);
     const BlitArgs args{dstPos, srcPos, width, height, mode, weights, clipToImage};
-    const bool ok = Guarded([&] { return Blit(*dst, *src, args, weightCount); });
-    ReportProgress(progress, 1, 1);
-    return ok;
+    return RunBlit(PixelPlane(dstPixels, dstHeader), PixelPlane(srcPixels, srcHeader), args, weightCount, progress);
 }
 
 bool BitBlt(bool maskBlock, std::vector<std::int32_t>& dstMask, const BITMAPINFO& dstHeader, POINT dstPos,
@@ -274,14 +284,8 @@ bool BitBlt(bool maskBlock, std::vector<std::int32_t>& dstMask, const BITMAPINFO
             PROGRESS_CALLBACK progress, bool clipToImage)
 {
     if (!maskBlock || (mode != BITBLT_COPY && mode != BITBLT_MERGE_MASK)) return false;
-    const auto dst = MaskPlane(dstMask, dstHeader);
-    const auto src = MaskPlane(srcMask, srcHeader);
-    if (!dst || !src) return false;
-    ReportProgress(progress, 0, 1);
     const BlitArgs args{dstPos, srcPos, width, height, mode, weights, clipToImage};
-    const bool ok = Guarded([&] { return Blit(*dst, *src, args, weightCount); });
-    ReportProgress(progress, 1, 1);
-    return ok;
+    return RunBlit(MaskPlane(dstMask, dstHeader), MaskPlane(srcMask, srcHeader), args, weightCount, progress);
 }
 
 } // namespace ImageProcess

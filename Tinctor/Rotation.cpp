@@ -29,7 +29,7 @@ namespace {
 
 // Destination tiles of kTile x kTile pixels keep the kTile source rows a tile
 // reads from in the first-level cache and their pages in the TLB.
-constexpr int kTile = 64;
+constexpr int kTile = 32;
 
 struct TurnGeometry {
     const unsigned char* origin;  // source address of destination pixel (0, 0) of the current row
@@ -67,9 +67,47 @@ inline void CopyRun(unsigned char* dst, const unsigned char* src, std::ptrdiff_t
     }
 }
 
+#ifdef TINCTOR_X86
+// 32-bit pixels in blocks of 4 x 4: four source rows loaded, transposed in
+// registers and stored as four destination rows. Returns the first
+// destination row of the tile left for the pixel-by-pixel copy.
+int TurnTileBlocks32(const ConstImageBuffer& src, const ImageBuffer& dst, bool clockwise, int y0, int y1, int x0,
+                     int x1)
+{
+    int yd = y0;
+    for (; yd + 4 <= y1; yd += 4) {
+        // Lowest source column of the four rows: that of row yd + 3 when
+        // turning clockwise (columns run backwards), of row yd otherwise.
+        const TurnGeometry g = RowSource(src, clockwise, clockwise ? yd + 3 : yd);
+        unsigned char* rows[4] = {dst.Row(yd), dst.Row(yd + 1), dst.Row(yd + 2), dst.Row(yd + 3)};
+        int xd = x0;
+        for (; xd + 4 <= x1; xd += 4) {
+            const unsigned char* s = g.origin + xd * g.stepX;
+            __m128 a = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
+            __m128 b = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + g.stepX)));
+            __m128 c = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 2 * g.stepX)));
+            __m128 d = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * g.stepX)));
+            _MM_TRANSPOSE4_PS(a, b, c, d);  // a holds source column 0 of the four rows, and so on
+            const __m128 out[4] = {a, b, c, d};
+            for (int j = 0; j < 4; ++j)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[j] + xd * 4),
+                                 _mm_castps_si128(out[clockwise ? 3 - j : j]));
+        }
+        for (int j = 0; j < 4; ++j) {
+            const TurnGeometry row = RowSource(src, clockwise, yd + j);
+            CopyRun<4, false>(rows[j], row.origin, row.stepX, xd, x1);
+        }
+    }
+    return yd;
+}
+#endif
+
 template <int Bpp>
 void TurnTile(const ConstImageBuffer& src, const ImageBuffer& dst, bool clockwise, int y0, int y1, int x0, int x1)
 {
+#ifdef TINCTOR_X86
+    if constexpr (Bpp == 4) y0 = TurnTileBlocks32(src, dst, clockwise, y0, y1, x0, x1);
+#endif
     for (int yd = y0; yd < y1; ++yd) {
         const TurnGeometry g = RowSource(src, clockwise, yd);
         unsigned char* d = dst.Row(yd);
