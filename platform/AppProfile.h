@@ -19,10 +19,12 @@ class CAppProfile {
 public:
     /// Sets the application's name (the last key of the path).
     void SetAppName(const std::wstring& appName) { m_appName = appName; }
+    /// The application's name; empty until set.
     const std::wstring& GetAppName() const { return m_appName; }
 
     /// Sets the company key; from now on profile values live in the registry.
     void SetRegistryKey(LPCTSTR company) { m_company = company ? company : L""; }
+    /// The company key; empty until set.
     const std::wstring& GetRegistryKey() const { return m_company; }
 
     /// "Software\<company>\<application>", or empty while a name is missing.
@@ -31,6 +33,7 @@ public:
     /// Stores `bytes` bytes at `data` as the REG_BINARY value `entry` of
     /// `section`. FALSE for a null entry or when the registry refuses.
     BOOL WriteProfileBinary(LPCTSTR section, LPCTSTR entry, const BYTE* data, UINT bytes);
+    /// The same for the bytes of a vector.
     BOOL WriteProfileBinary(LPCTSTR section, LPCTSTR entry, const std::vector<BYTE>& bytes);
 
     /// Reads the REG_BINARY value `entry` of `section` into `bytes`. FALSE (and

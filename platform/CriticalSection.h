@@ -18,6 +18,8 @@ public:
     /// Leaves the section; the calling thread must be inside it.
     void Unlock() { m_mutex.unlock(); }
 
+    /// Lock, TryLock and Unlock under the names std::lock_guard and
+    /// std::unique_lock call.
     void lock() { Lock(); }
     bool try_lock() { return TryLock(); }
     void unlock() { Unlock(); }

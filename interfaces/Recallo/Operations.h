@@ -46,6 +46,7 @@ public:
     Operation* Get(std::size_t index) const;
     /// Number of entries.
     std::size_t size() const;
+    /// True when the history holds no entry.
     bool empty() const { return size() == 0; }
 
     /// Destroys the oldest entry unless it is the current one; the current
