@@ -30,6 +30,8 @@ constexpr double CostFloor = 0.5;
 // Candidates costing up to this many times the best one share the texture.
 constexpr double BlendCostRatio = 3.0;
 constexpr std::size_t MaxBlendedSources = 6;
+// Spots with a larger radius search every other offset at full resolution.
+constexpr double SparseSearchRadius = 3.0;
 
 int RingWidthCells(double radius, int scale)
 {
@@ -44,29 +46,32 @@ double RingOuterRadius(double radius, int scale)
 
 /// Sums of one ring comparison; the cost removes each channel's mean difference.
 struct RingMatch {
-    double sumSource[3]{};
-    double sumSourceSquared[3]{};
-    double sumProduct[3]{};
+    float sumDifference[3]{};
+    float sumSquared[3]{};
 
     void Add(const float* target, const float* source)
     {
-        for (int c = 0; c < 3; ++c) {
-            sumSource[c] += source[c];
-            sumSourceSquared[c] += static_cast<double>(source[c]) * source[c];
-            sumProduct[c] += static_cast<double>(source[c]) * target[c];
-        }
+        const float d0 = target[0] - source[0];
+        const float d1 = target[1] - source[1];
+        const float d2 = target[2] - source[2];
+        sumDifference[0] += d0;
+        sumDifference[1] += d1;
+        sumDifference[2] += d2;
+        sumSquared[0] += d0 * d0;
+        sumSquared[1] += d1 * d1;
+        sumSquared[2] += d2 * d2;
     }
 
-    double Cost(const double* sumTarget, const double* sumTargetSquared, std::size_t count) const
+    double Cost(std::size_t count) const
     {
         if (count == 0) return 0.0;
         const double n = static_cast<double>(count);
         double texture = 0.0;
         double meanSquared = 0.0;
         for (int c = 0; c < 3; ++c) {
-            const double difference = sumTarget[c] - sumSource[c];
-            texture += sumTargetSquared[c] - 2.0 * sumProduct[c] + sumSourceSquared[c] - difference * difference / n;
-            meanSquared += (difference / n) * (difference / n);
+            const double mean = sumDifference[c] / n;
+            texture += sumSquared[c] - mean * sumDifference[c];
+            meanSquared += mean * mean;
         }
         return std::max(texture, 0.0) / n + MeanDifferenceWeight * meanSquared;
     }
@@ -120,6 +125,8 @@ std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
 
     std::vector<Ring> finer;
     for (int scale = coarseScale / 2; scale >= 1; scale /= 2) finer.push_back(BuildRing(scale));
+    // A coarse search on every other pixel ends with a pass at single pixels.
+    if (LatticeStep(coarse) > 1) finer.push_back(coarse);
 
     std::vector<Candidate> refined;
     for (const Candidate& start : CoarseSearch(coarse)) {
@@ -203,11 +210,7 @@ RemoveSpotSourceSearch::Ring RemoveSpotSourceSearch::BuildRing(int scale) const
             CellMean(x, y, scale, mean);
             ring.cellX.push_back(x);
             ring.cellY.push_back(y);
-            for (int c = 0; c < 3; ++c) {
-                ring.target.push_back(mean[c]);
-                ring.sumTarget[c] += mean[c];
-                ring.sumTargetSquared[c] += static_cast<double>(mean[c]) * mean[c];
-            }
+            ring.target.insert(ring.target.end(), mean, mean + 3);
             ring.reach = United(ring.reach, RECT{x, y, x + scale, y + scale});
         }
     }
@@ -243,7 +246,7 @@ double RemoveSpotSourceSearch::Cost(const Ring& ring, const float* source, std::
 {
     RingMatch match;
     for (std::size_t k = 0; k < cells.size(); ++k) match.Add(&ring.target[k * 3], source + cells[k] * stride);
-    return match.Cost(ring.sumTarget, ring.sumTargetSquared, cells.size());
+    return match.Cost(cells.size());
 }
 
 double RemoveSpotSourceSearch::SampledCost(const Ring& ring, SpotOffset offset) const
@@ -254,7 +257,7 @@ double RemoveSpotSourceSearch::SampledCost(const Ring& ring, SpotOffset offset) 
         CellMean(ring.cellX[k] + offset.dx, ring.cellY[k] + offset.dy, ring.scale, source);
         match.Add(&ring.target[k * 3], source);
     }
-    return match.Cost(ring.sumTarget, ring.sumTargetSquared, ring.cellX.size());
+    return match.Cost(ring.cellX.size());
 }
 
 double RemoveSpotSourceSearch::Penalised(double cost, SpotOffset offset) const
@@ -262,6 +265,13 @@ double RemoveSpotSourceSearch::Penalised(double cost, SpotOffset offset) const
     const double span = std::max(m_farthest - m_nearest, 1.0);
     const double farther = std::max(Length(offset) - m_nearest, 0.0) / span;
     return (cost + CostFloor) * (1.0 + DistanceWeight * farther);
+}
+
+// At full resolution neighbouring offsets score nearly alike, so for all but
+// the tiniest spots the coarse search takes every other one in each direction.
+int RemoveSpotSourceSearch::LatticeStep(const Ring& ring) const
+{
+    return ring.scale == 1 && m_disk.Radius() > SparseSearchRadius ? 2 : 1;
 }
 
 std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSearch(const Ring& ring) const
@@ -296,8 +306,9 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSea
 
     std::vector<Candidate> all;
     const int span = static_cast<int>(std::ceil(m_farthest / scale));
-    for (int dj = -span; dj <= span; ++dj) {
-        for (int di = -span; di <= span; ++di) {
+    const int step = LatticeStep(ring);
+    for (int dj = -span; dj <= span; dj += step) {
+        for (int di = -span; di <= span; di += step) {
             const SpotOffset offset{di * scale, dj * scale};
             if (Length(offset) > m_farthest || !IsAllowed(ring, offset)) continue;
             if (minI + di < 0 || maxI + di >= columns || minJ + dj < 0 || maxJ + dj >= rows) continue;

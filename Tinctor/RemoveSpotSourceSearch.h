@@ -73,8 +73,6 @@ private:
         std::vector<int> cellX;         ///< top-left pixel of each cell
         std::vector<int> cellY;
         std::vector<float> target;      ///< 3 floats per cell
-        double sumTarget[3]{};
-        double sumTargetSquared[3]{};
         RECT reach{};                   ///< pixels a source must supply: ring and disk (+1) inside the image
     };
     struct Candidate {
@@ -92,6 +90,7 @@ private:
     /// from the ring's own mean when there are none.
     float TypicalDeparture(const Ring& ring, const std::vector<SpotSourcePart>& parts) const;
     static std::vector<SpotSourcePart> Blend(std::vector<Candidate> candidates);
+    int LatticeStep(const Ring& ring) const;
     std::vector<Candidate> CoarseSearch(const Ring& ring) const;
     Candidate Refine(Candidate candidate, const std::vector<Ring>& rings) const;
 
