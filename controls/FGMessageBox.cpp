@@ -94,25 +94,32 @@ INT_PTR CFGMessageBox::DoModal()
 
 void CFGMessageBox::ChooseIcon(UINT type)
 {
-    QStyle::StandardPixmap pixmap = QStyle::SP_MessageBoxInformation;
+    QStyle::StandardPixmap system = QStyle::SP_MessageBoxInformation;
+    const wchar_t* skinKey = L"msgbox_information";
     switch (type & MB_ICONMASK) {
     case MB_ICONHAND:
         m_nIconType = MB_ICONHAND;
-        pixmap = QStyle::SP_MessageBoxCritical;
+        system = QStyle::SP_MessageBoxCritical;
+        skinKey = L"msgbox_error";
         break;
     case MB_ICONQUESTION:
         m_nIconType = MB_ICONQUESTION;
-        pixmap = QStyle::SP_MessageBoxQuestion;
+        system = QStyle::SP_MessageBoxQuestion;
+        skinKey = L"msgbox_question";
         break;
     case MB_ICONEXCLAMATION:
         m_nIconType = MB_ICONEXCLAMATION;
-        pixmap = QStyle::SP_MessageBoxWarning;
+        system = QStyle::SP_MessageBoxWarning;
+        skinKey = L"msgbox_warning";
         break;
     default:
         m_nIconType = MB_ICONASTERISK;
         break;
     }
-    m_icon = style()->standardIcon(pixmap, nullptr, this).pixmap(kIconSize, kIconSize);
+    // The skin's own icon keeps the box in the look of the other controls;
+    // without one the system's icon of the kind is shown.
+    m_icon = FGGetSkinPixmap(skinKey, RGB(255, 0, 255));
+    if (m_icon.isNull()) m_icon = style()->standardIcon(system, nullptr, this).pixmap(kIconSize, kIconSize);
 }
 
 void CFGMessageBox::ChooseButtons(UINT type)

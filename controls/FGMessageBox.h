@@ -11,6 +11,10 @@
 // row, height max(text, 32) + button height + 40. The shorter of icon and
 // text is centred vertically beside the taller.
 //
+// The icon is the skin's "msgbox_error", "msgbox_question", "msgbox_warning"
+// or "msgbox_information" bitmap (magenta see-through), else the system's
+// icon of that kind.
+//
 // The close box (and Escape) ends the box with Cancel when Cancel is shown,
 // else No, else Ignore, else OK; with none of them it does nothing.
 // User-interface thread only.

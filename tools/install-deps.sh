@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-liberation2
   libexiv2-dev exiv2 libjpeg62-turbo-dev libtiff-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-photo-dev libopencv-imgcodecs-dev
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,6 +1,7 @@
 #include "controls/FGEdit.h"
 #include "controls/FGResource.h"
 #include "io/DialogEncoderOptionsProvider.h"
+#include "io/EncoderDialogProvider.h"
 #include "io/EncoderJpegDlg.h"
 #include "io/EncoderTiffDlg.h"
 
@@ -47,7 +48,7 @@ TEST_F(EncoderDialogs, JpegConfirmedUntouchedGivesQuality100AndKeepsMetadata)
         EXPECT_EQ(shown.windowTitle(), "JPEG Options");
         EXPECT_EQ(shown.size(), QSize(260, 100));
         EXPECT_EQ(shown.KeepExifCheckBox().GetCheck(), BST_CHECKED);
-        EXPECT_EQ(shown.KeepExifCheckBox().text(), "Keep the photo information (Exif and IPTC)");
+        EXPECT_EQ(shown.KeepExifCheckBox().text(), "Keep Exif and IPTC information");
         EXPECT_EQ(shown.QualityPanel().geometry(), QRect(10, 10, 240, 22)) << "as wide as the placeholder";
         EXPECT_EQ(shown.QualityPanel().GetLabel(0)->text(), "Quality");
         EXPECT_EQ(shown.QualityPanel().GetEdit(0)->text(), "100");
@@ -88,7 +89,7 @@ TEST_F(EncoderDialogs, TiffOffersOnlyNoneAndLzw)
     const INT_PTR result = RunWith<CEncoderTiffDlg>(dialog, [](CEncoderTiffDlg& shown) {
         EXPECT_EQ(shown.windowTitle(), "TIFF Options");
         EXPECT_EQ(shown.size(), QSize(260, 170));
-        const char* texts[5] = {"None", "LZW", "RLE", "CCITT Group 3", "CCITT Group 4"};
+        const char* texts[5] = {"None", "LZW", "RLE", "CCITT G3", "CCITT G4"};
         for (int i = 0; i < CEncoderTiffDlg::kChoiceCount; ++i) {
             EXPECT_EQ(shown.RadioButton(i).text(), texts[i]);
             EXPECT_EQ(shown.RadioButton(i).isEnabled(), i < 2) << i;
@@ -135,4 +136,19 @@ TEST_F(EncoderDialogs, TheDialogProviderHandsTheAnswersToTheSave)
         return 0;
     });
     EXPECT_FALSE(provider.AskEncoderOptions(EncoderDialog::Tiff).bConfirmed);
+
+    // Installed as the default, the dialogs answer every save.
+    Carrow::FileIO::InstallEncoderDialogs();
+    int shown = 0;
+    CFGDialog::SetModalHook([&](CFGDialog& dialog) -> INT_PTR {
+        ++shown;
+        auto& tiff = dynamic_cast<CEncoderTiffDlg&>(dialog);
+        QTest::mouseClick(&tiff.RadioButton(1), Qt::LeftButton);
+        QTest::mouseClick(&tiff.OkButton(), Qt::LeftButton);
+        return 0;
+    });
+    const auto tiff = Carrow::FileIO::GetEncoderOptionsProvider()->AskEncoderOptions(EncoderDialog::Tiff);
+    Carrow::FileIO::SetDefaultEncoderOptionsProvider(nullptr);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(tiff.nCompression, 2);
 }

@@ -198,10 +198,10 @@ void FlipHorizontal(QPainter& p, const Inks& k)
     axis.setDashPattern({1.25, 1.0});
     p.setPen(axis);
     p.drawLine(QPointF(12, 2), QPointF(12, 22));
-    Fill(p, QPolygonF({{9.5, 6}, {9.5, 18}, {2.5, 18}}), k.ink);
+    Fill(p, QPolygonF({{9.5, 5}, {9.5, 19}, {2.5, 12}}), k.ink);
     p.setPen(Stroke(k.ink, 1.8));
     p.setBrush(k.fill);
-    p.drawPolygon(QPolygonF({{15, 7}, {15, 17.5}, {21, 17.5}}));
+    p.drawPolygon(QPolygonF({{15, 6.2}, {15, 17.8}, {20.8, 12}}));
 }
 
 void FlipVertical(QPainter& p, const Inks& k)

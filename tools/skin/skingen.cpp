@@ -4,7 +4,7 @@
 //   skingen <resources-folder>
 //
 // writes <resources-folder>/Skin/*.bmp (check boxes, radio buttons, menu
-// check mark, toolbar background and button frames) and
+// check mark, toolbar background and button frames, message box icons) and
 // <resources-folder>/Bitmap/toolbar/<name>.bmp, <name>_hot.bmp and
 // <name>_dis.bmp for every toolbar command. Magenta (255, 0, 255) marks
 // see-through pixels where a picture does not fill its square.
@@ -123,10 +123,53 @@ QImage ButtonFrame(const QColor& fill, const QColor& border)
     }), kToolbarBackground);
 }
 
+// The message box icons: a 32 x 32 badge per kind in the skin's flat style.
+QImage MessageIcon(const QString& kind)
+{
+    return OnMagenta(Draw(32, 32, [&](QPainter& p) {
+        const QPen white(Qt::white, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        if (kind == "warning") {
+            const QPolygonF triangle({{16, 3.5}, {29.5, 27.5}, {2.5, 27.5}});
+            p.setPen(QPen(QColor(236, 168, 28), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(QColor(236, 168, 28));
+            p.drawPolygon(triangle);
+            p.setPen(QPen(QColor(58, 50, 30), 3.0, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(16, 11.5), QPointF(16, 19));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(58, 50, 30));
+            p.drawEllipse(QPointF(16, 23.3), 1.8, 1.8);
+            return;
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(kind == "error" ? QColor(206, 52, 52) : Accent());
+        p.drawEllipse(QRectF(1, 1, 30, 30));
+        p.setPen(white);
+        p.setBrush(Qt::NoBrush);
+        if (kind == "error") {
+            p.drawLine(QPointF(11, 11), QPointF(21, 21));
+            p.drawLine(QPointF(21, 11), QPointF(11, 21));
+        } else if (kind == "question") {
+            QPainterPath hook;
+            hook.moveTo(11.5, 12.5);
+            hook.cubicTo(11.5, 7.2, 20.5, 7.2, 20.5, 12.5);
+            hook.cubicTo(20.5, 15.8, 16, 16, 16, 19.2);
+            p.drawPath(hook);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(16, 23.8), 2.0, 2.0);
+        } else {
+            p.drawLine(QPointF(16, 14.5), QPointF(16, 23));
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(16, 9.5), 2.1, 2.1);
+        }
+    }), kDialogBackground);
+}
+
 bool WriteSkin(const QDir& skin)
 {
     bool ok = true;
-    const char* checkNames[3] = {"uncheck", "mid", "check"};
+    const char* checkNames[3] = {"uncheck", "check", "mid"}; // by check state: 0, 1, 2
     const struct { const char* suffix; MarkState state; } states[4] = {
         {"", MarkState::Normal}, {"_hot", MarkState::Hot}, {"_down", MarkState::Down}, {"_dis", MarkState::Disabled}};
     for (const auto& s : states) {
@@ -136,6 +179,8 @@ bool WriteSkin(const QDir& skin)
         ok &= WriteBmp(Radio(true, s.state), skin.filePath(QString("radio_check%1.bmp").arg(s.suffix)));
     }
     ok &= WriteBmp(MenuCheckmark(), skin.filePath("menu_checkmark.bmp"));
+    for (const char* kind : {"error", "question", "warning", "information"})
+        ok &= WriteBmp(MessageIcon(kind), skin.filePath(QString("msgbox_%1.bmp").arg(kind)));
     ok &= WriteBmp(ToolbarBackground(4), skin.filePath("toolbar_bk_start.bmp"));
     ok &= WriteBmp(ToolbarBackground(4), skin.filePath("toolbar_bk_end.bmp"));
     ok &= WriteBmp(ToolbarBackground(8), skin.filePath("toolbar_bk_fill.bmp"));
