@@ -59,10 +59,15 @@ struct Plane {
 template <typename Vector>
 using ElementOf = std::remove_reference_t<decltype(std::declval<Vector&>()[0])>;
 
+// The brushes hand over headers copied from a larger image with only width
+// and height changed, so biSizeImage is not consulted here: the size follows
+// from width, height and depth, and the vector must hold it.
 template <typename Vector>
 std::optional<Plane<ElementOf<Vector>>> PixelPlane(Vector& pixels, const BITMAPINFO& header)
 {
-    const auto img = MakeConstImageBuffer(pixels, header);
+    BITMAPINFO sized = header;
+    sized.bmiHeader.biSizeImage = 0;
+    const auto img = MakeConstImageBuffer(pixels, sized);
     if (!img) return std::nullopt;
     return Plane<ElementOf<Vector>>{pixels.data(), img->width, img->height, img->stride, img->bytesPerPixel};
 }
@@ -73,7 +78,6 @@ std::optional<Plane<ElementOf<Vector>>> MaskPlane(Vector& mask, const BITMAPINFO
     const BITMAPINFOHEADER& h = header.bmiHeader;
     if (h.biWidth <= 0 || h.biHeight <= 0 || h.biBitCount != 32 || h.biCompression != BI_RGB) return std::nullopt;
     const auto count = static_cast<std::uint64_t>(h.biWidth) * static_cast<std::uint64_t>(h.biHeight);
-    if (h.biSizeImage != 0 && h.biSizeImage != count && h.biSizeImage != 4 * count) return std::nullopt;
     if (mask.size() < count) return std::nullopt;
     return Plane<ElementOf<Vector>>{mask.data(), h.biWidth, h.biHeight, static_cast<std::size_t>(h.biWidth), 1};
 }

@@ -312,7 +312,9 @@ bool FeatheringRegion(std::vector<unsigned char>& mask, const RECT& box, int rad
 /// to 0..255: 0 leaves the destination unchanged, 255 copies. Without weights
 /// (null) the block is copied. Parts of the block outside either image are
 /// clipped; a block wholly outside changes nothing and succeeds.
-/// `width`, `height` 0 or more.
+/// `width`, `height` 0 or more. The headers' biSizeImage is not read (the
+/// brushes pass headers copied from a larger image with only the size
+/// changed): width, height and depth give the size the vector must hold.
 bool BitBlt(bool maskBlock, std::vector<unsigned char>& dstPixels, const BITMAPINFO& dstHeader, POINT dstPos,
             const std::vector<unsigned char>& srcPixels, const BITMAPINFO& srcHeader, POINT srcPos, int width,
             int height, emBitBltFlag mode, const std::int32_t* weights, std::size_t weightCount,
@@ -320,9 +322,9 @@ bool BitBlt(bool maskBlock, std::vector<unsigned char>& dstPixels, const BITMAPI
 
 /// Stamps a block of weights into a weight mask (`maskBlock` must be true).
 /// Both masks are 32-bit "images" of one weight per pixel, rows bottom-up
-/// like the image they belong to (header: the mask's width and height, 32
-/// bits, biSizeImage 0, width * height or 4 * width * height; the vector at
-/// least width * height entries), positions as in the pixel overload.
+/// like the image they belong to (header: the mask's width and height and
+/// 32 bits; biSizeImage is not read; the vector at least width * height
+/// entries), positions as in the pixel overload.
 /// `mode` BITBLT_MERGE_MASK: each destination weight becomes the larger of
 /// itself and the source weight (so overlapping stamps never add up beyond the
 /// strongest weight); BITBLT_COPY: the source weight replaces it. Optional
