@@ -11,11 +11,13 @@ namespace ImageProcess {
 class ScratchPool {
 public:
     /// A buffer of exactly `bytes` bytes with unspecified contents: the kept
-    /// buffer when its capacity suffices (no fresh pages), else a new one.
-    /// Any thread; a second taker while the buffer is out gets a new one.
+    /// buffer when its capacity suffices without being much larger (no fresh
+    /// pages), else a new one. Any thread; a second taker while the buffer is
+    /// out gets a new one.
     static std::vector<unsigned char> Take(std::size_t bytes);
 
-    /// Keeps `buffer` for the next Take (replacing a kept one). Any thread.
+    /// Offers `buffer` for later Takes; the larger of it and the kept buffer
+    /// stays, the other is freed. Any thread.
     static void Give(std::vector<unsigned char>&& buffer);
 
     /// Frees the kept buffer.

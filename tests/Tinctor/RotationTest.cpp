@@ -177,3 +177,16 @@ TEST(Rotation, ProgressRunsUpToTheTotal)
     for (std::size_t i = 1; i < calls.size(); ++i) EXPECT_GE(calls[i].first, calls[i - 1].first);
     EXPECT_EQ(calls.back().first, calls.back().second);
 }
+
+TEST(Rotation, ASmallImageTurnedAfterALargeOneStaysSmall)
+{
+    // The library reuses memory between turns; a small picture must not come
+    // back holding the large picture's buffer.
+    TestImage large(1500, 1000, 32);
+    ASSERT_TRUE(FixRotate(large.pixels, large.header, FIXROTATE_CLOCKWISE, nullptr));
+    TestImage small = RandomImage(3, 2, 24, 1);
+    ASSERT_TRUE(FixRotate(small.pixels, small.header, FIXROTATE_CLOCKWISE, nullptr));
+    EXPECT_LT(small.pixels.capacity(), std::size_t{2} << 20);
+    ASSERT_TRUE(FixRotate(large.pixels, large.header, FIXROTATE_COUNTERCLOCKWISE, nullptr));
+    EXPECT_EQ(large.pixels.size(), large.header.bmiHeader.biSizeImage);
+}
