@@ -11,29 +11,19 @@
 #include <memory>
 #include <vector>
 
+#include "imagewindow/IEmbeddedTool.h"
 #include "platform/WinTypes.h"
 
-/// What the application needs of an embedded tool: its name (the registry
-/// entry of its settings) and its settings blob.
-class IEmbeddedTool {
-public:
-    virtual ~IEmbeddedTool() = default;
-    /// The tool's name, used as the registry entry of its settings.
-    virtual const wchar_t* GetToolName() const = 0;
-    /// Writes the tool's settings blob (a 32-bit version, then 32-bit fields).
-    virtual void SerializeToolSettings(std::vector<BYTE>& out) = 0;
-    /// Reads a settings blob; false when it is not one of the tool's.
-    virtual bool UnserializeToolSettings(const std::vector<BYTE>& in) = 0;
-    /// For the brush tools: the picture painted by the last stroke and its
-    /// header; null for other tools or when there is none.
-    virtual const BYTE* GetBitmap(BITMAPINFO& header) { (void)header; return nullptr; }
-};
+/// The embedded-tool interface of the image view library.
+using IEmbeddedTool = ImageWindow::IEmbeddedTool;
 
 class CAppToolArray {
 public:
     static constexpr int kCount = 6;
 
-    /// Deletes every tool, then makes each tool that exists in this build.
+    /// Deletes every tool, then makes each tool with its default constructor,
+    /// in the fixed order. Slots of tools the image view library does not
+    /// offer yet stay empty.
     void CreateAll();
     /// Deletes every tool; the slots stay, empty.
     void Clear();

@@ -29,7 +29,6 @@
 #include "io/ImageFile.h"
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
-#include "platform/Registry.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemFolders.h"
 #include "platform/TextConvert.h"
@@ -283,43 +282,21 @@ IEmbeddedTool* CCorvaneLoaderApp::GetProductTool()
 
 // ---- persisted settings ----------------------------------------------------------
 
-void CCorvaneLoaderApp::SetRegistryKey(const wchar_t* company) { m_strCompanyKey = company ? company : L""; }
-
-std::wstring CCorvaneLoaderApp::ProfileKeyPath() const
+void CCorvaneLoaderApp::SetRegistryKey(const wchar_t* company)
 {
-    return L"Software\\" + m_strCompanyKey + L"\\" + m_strAppName;
+    m_Profile.SetAppName(m_strAppName);
+    m_Profile.SetRegistryKey(company);
 }
 
 BOOL CCorvaneLoaderApp::GetProfileBinary(const wchar_t* section, const wchar_t* entry, std::vector<BYTE>& out)
 {
-    out.clear();
-    std::wstring path = ProfileKeyPath();
-    if (section && *section) path += std::wstring(L"\\") + section;
-    HKEY key = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return FALSE;
-    DWORD type = 0, size = 0;
-    LONG result = RegQueryValueEx(key, entry, nullptr, &type, nullptr, &size);
-    if (result == ERROR_SUCCESS && type == REG_BINARY && size > 0) {
-        out.resize(size);
-        result = RegQueryValueEx(key, entry, nullptr, &type, out.data(), &size);
-        out.resize(result == ERROR_SUCCESS ? size : 0);
-    }
-    RegCloseKey(key);
-    return out.empty() ? FALSE : TRUE;
+    // An empty stored value counts as nothing stored.
+    return m_Profile.GetProfileBinary(section, entry, out) && !out.empty() ? TRUE : FALSE;
 }
 
 BOOL CCorvaneLoaderApp::WriteProfileBinary(const wchar_t* section, const wchar_t* entry, const std::vector<BYTE>& bytes)
 {
-    std::wstring path = ProfileKeyPath();
-    if (section && *section) path += std::wstring(L"\\") + section;
-    HKEY key = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                       nullptr) != ERROR_SUCCESS)
-        return FALSE;
-    const LONG result =
-        RegSetValueEx(key, entry, 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? TRUE : FALSE;
+    return m_Profile.WriteProfileBinary(section, entry, bytes);
 }
 
 BOOL CCorvaneLoaderApp::LoadToolSettings()
@@ -328,7 +305,7 @@ BOOL CCorvaneLoaderApp::LoadToolSettings()
     if (!tool) return FALSE;
     std::vector<BYTE> bytes;
     if (!GetProfileBinary(L"", tool->GetToolName(), bytes)) return FALSE;
-    return tool->UnserializeToolSettings(bytes) ? TRUE : FALSE;
+    return tool->UnserializeToolSettings(bytes) != 0 ? TRUE : FALSE;
 }
 
 void CCorvaneLoaderApp::SaveToolSettings()

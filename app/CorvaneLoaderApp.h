@@ -23,6 +23,7 @@
 #include "app/IMainWindow.h"
 #include "app/ThreadMessageQueue.h"
 #include "app/WndState.h"
+#include "platform/AppProfile.h"
 #include "platform/CBitmap.h"
 #include "platform/WinTypes.h"
 #include "platform/WinUser.h"
@@ -216,6 +217,8 @@ public:
     void AttachMessageQueue();
     /// Handles every queued thread message now (user-interface thread).
     void DispatchThreadMessages() { m_threadMessages.DispatchPending(); }
+    /// Number of thread messages waiting to be handled. Any thread.
+    std::size_t GetPendingThreadMessageCount() const { return m_threadMessages.Size(); }
     /// Runs the Qt event loop until the state is no longer PROCESSING or
     /// `timeoutMs` milliseconds have passed; TRUE when processing ended.
     /// For callers without a main loop of their own (the batch tool, tests).
@@ -257,7 +260,6 @@ private:
     void ShowFileResultMessage(const wchar_t* key);
     BOOL ApplyOpenedFile(std::unique_ptr<Carrow::FileIO::ImageFile> file, const wchar_t* path);
     ImageData* FindSnapshotWithPixels(std::size_t fromIndex) const;
-    std::wstring ProfileKeyPath() const;
     bool IsMainWindowInFront() const;
     int ShowMessageBox(const std::wstring& text, UINT type);
 
@@ -267,7 +269,7 @@ private:
     MessageBoxHook m_messageBoxHook;
     CThreadMessageQueue m_threadMessages;
     std::unique_ptr<CAppEventFilter> m_pEventFilter;
-    std::wstring m_strCompanyKey;
+    CAppProfile m_Profile;  // profile values under the company and application keys
     std::wstring m_strEditFilePath;  // GetEditFilePath's result stays valid while the call's caller uses it
 };
 

@@ -40,7 +40,11 @@ ImageData::ImageData() : IOptData(L"ImageData") {}
 ImageData::ImageData(const ImageData& other) : IOptData(other), m_Header(other.m_Header), m_Mask(other.m_Mask)
 {
     PixelBuffer::AssignCopy(m_Pixels, other.m_Pixels.data(), other.m_Pixels.size());
-    if (other.m_pRegion) m_pRegion = std::make_unique<QRegion>(*other.m_pRegion);
+    // The copy gets a region object of its own covering the same area.
+    if (other.m_pRegion && other.m_pRegion->HasRegion()) {
+        m_pRegion = std::make_unique<CRgn>();
+        m_pRegion->CopyRgn(*other.m_pRegion);
+    }
 }
 
 ImageData::~ImageData() = default;

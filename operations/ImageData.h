@@ -16,9 +16,8 @@
 #include <string>
 #include <vector>
 
-#include <QRegion>
-
 #include "Recallo/IOptData.h"
+#include "platform/CRgn.h"
 #include "platform/WinTypes.h"
 
 class ImageData : public OperationManage::IOptData {
@@ -48,6 +47,6 @@ public:
 
     BITMAPINFO m_Header{};                 ///< width, height, bit count, biSizeImage
     std::vector<unsigned char> m_Pixels;   ///< biSizeImage bytes, or empty (unchanged)
-    std::unique_ptr<QRegion> m_pRegion;    ///< selection region, image pixels; null when none
+    std::unique_ptr<CRgn> m_pRegion;       ///< selection region, image pixels (row 0 at the top); null when none
     std::vector<unsigned char> m_Mask;     ///< selection mask that goes with the region
 };

@@ -1,7 +1,5 @@
 #include "operations/OperatorFrame.h"
 
-#include <QRect>
-
 namespace OperatorFrame {
 
 ImageData* CheckData(OperationManage::Operation& operation, const OperationManage::OPTGUID& kind,
@@ -36,10 +34,7 @@ bool Fail(const wchar_t* function, const wchar_t* text)
 ImageProcess::PROCESS_REGION MakeRegion(const ImageData& data)
 {
     ImageProcess::PROCESS_REGION region;
-    if (data.m_pRegion && !data.m_pRegion->isEmpty()) {
-        const QRect box = data.m_pRegion->boundingRect();
-        region.rect = {box.left(), box.top(), box.right() + 1, box.bottom() + 1};
-    }
+    if (data.m_pRegion) data.m_pRegion->GetRgnBox(&region.rect);
     region.mask = data.m_Mask;
     return region;
 }

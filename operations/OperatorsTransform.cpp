@@ -111,7 +111,7 @@ bool Process(Operation& operation)
     if (!param) return false;
     LogParamInfo(*param, kFunction);
     // Cutting needs a selection to cut to; filling alone works on the whole image.
-    if (param->m_bCrop && !data->m_pRegion) return false;
+    if (param->m_bCrop && !(data->m_pRegion && data->m_pRegion->HasRegion())) return false;
     const ImageProcess::PROCESS_REGION region = MakeRegion(*data);
     if (!ImageProcess::FillColor(data->m_Pixels, data->m_Header, region, param->m_crFillColor, nullptr, true))
         return Fail(kFunction, L"Failed to call ImageProcess::FillColor.");

@@ -258,11 +258,12 @@ TEST(ImageDataRecord, RefusesOtherClassesAndWrongSizes)
 TEST(ImageDataRecord, CopiesAreIndependentAndKeepTheSelection)
 {
     ImageData data = AppTest::MakeImage(4, 4);
-    data.m_pRegion = std::make_unique<QRegion>(1, 1, 2, 2);
+    data.m_pRegion = std::make_unique<CRgn>();
+    data.m_pRegion->CreateRectRgn(1, 1, 3, 3);
     data.m_Mask = {9};
     ImageData copy(data);
     ASSERT_TRUE(copy.m_pRegion);
-    EXPECT_EQ(*copy.m_pRegion, *data.m_pRegion);
+    EXPECT_TRUE(copy.m_pRegion->EqualRgn(*data.m_pRegion));
     EXPECT_NE(copy.m_pRegion.get(), data.m_pRegion.get());
     EXPECT_EQ(copy.m_Mask, data.m_Mask);
     copy.m_Pixels[0] ^= 0xFF;
