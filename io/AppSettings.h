@@ -74,7 +74,9 @@ public:
 
     /// Reads every item from where it lives, in name order. An item that
     /// cannot be read (missing, of another type, damaged file) keeps its value.
-    /// Computes the shared folder first when CreateNonUserFolder has not run.
+    /// When CreateNonUserFolder has not run yet and there are shared items,
+    /// runs it first (computing and creating the shared folder), so shared
+    /// files are never looked for in the current folder.
     void Load();
 
     /// Writes every item to where it lives, in name order (creating the

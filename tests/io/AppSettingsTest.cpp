@@ -186,7 +186,7 @@ TEST_F(AppSettingsTest, SetItemValueChangesOnlyAMatchingItem)
 {
     CAppSettings settings = MakeSettings();
     ASSERT_TRUE(settings.SetItemValue(L"Title", L"kept"));
-    EXPECT_FALSE(settings.SetItemValue(L"Title", 5u));
+    EXPECT_FALSE(settings.SetItemValue(L"Title", 5));
     EXPECT_FALSE(settings.SetItemValue(L"Title", static_cast<const wchar_t*>(nullptr)));
     EXPECT_FALSE(settings.SetItemValue(L"Title", reinterpret_cast<const BYTE*>("x"), 1));
     EXPECT_EQ(Text(settings, L"Title"), L"kept");
