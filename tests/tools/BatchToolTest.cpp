@@ -19,7 +19,7 @@ struct RunResult {
     std::string err;
 };
 
-RunResult Run(const QString& program, const QStringList& args)
+RunResult RunProgram(const QString& program, const QStringList& args)
 {
     QProcess process;
     process.start(program, args);
@@ -30,7 +30,7 @@ RunResult Run(const QString& program, const QStringList& args)
 
 RunResult Batch(const QStringList& args)
 {
-    return Run(QCoreApplication::applicationDirPath() + "/corvane-batch", args);
+    return RunProgram(QCoreApplication::applicationDirPath() + "/corvane-batch", args);
 }
 
 // A photo-like picture: smooth shading with some texture, row 0 at the top.
@@ -88,12 +88,12 @@ TEST_F(BatchTool, RemovesADustSpotAndChangesNothingElse)
 TEST_F(BatchTool, KeepsExifAndIptcOfAJpeg)
 {
     ASSERT_TRUE(MakePhoto(200, 150).save(Path("in.jpg"), "JPEG", 92));
-    const RunResult tag = Run("exiv2", {"-M", "set Exif.Image.Artist Ada Corvane", "-M",
+    const RunResult tag = RunProgram("exiv2", {"-M", "set Exif.Image.Artist Ada Corvane", "-M",
                                         "set Iptc.Application2.Caption Harbour at dawn", Path("in.jpg")});
     ASSERT_EQ(tag.status, 0) << tag.err;
     const RunResult run = Batch({"--spot", "20,20", "--quality", "90", Path("in.jpg"), Path("out.jpg")});
     ASSERT_EQ(run.status, 0) << run.err;
-    const RunResult read = Run("exiv2", {"-PEIkv", Path("out.jpg")});
+    const RunResult read = RunProgram("exiv2", {"-PEIkv", Path("out.jpg")});
     EXPECT_NE(read.out.find("Exif.Image.Artist"), std::string::npos) << read.out;
     EXPECT_NE(read.out.find("Ada Corvane"), std::string::npos) << read.out;
     EXPECT_NE(read.out.find("Iptc.Application2.Caption"), std::string::npos) << read.out;
@@ -101,7 +101,7 @@ TEST_F(BatchTool, KeepsExifAndIptcOfAJpeg)
 
     const RunResult dropped = Batch({"--drop-metadata", Path("in.jpg"), Path("bare.jpg")});
     ASSERT_EQ(dropped.status, 0) << dropped.err;
-    EXPECT_EQ(Run("exiv2", {"-PEIkv", Path("bare.jpg")}).out.find("Ada Corvane"), std::string::npos);
+    EXPECT_EQ(RunProgram("exiv2", {"-PEIkv", Path("bare.jpg")}).out.find("Ada Corvane"), std::string::npos);
 }
 
 TEST_F(BatchTool, TurnsAJpegLeftRightSideUp)
