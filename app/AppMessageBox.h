@@ -1,7 +1,7 @@
 #pragma once
-// The program's message box: a modal box with the application name as its
-// caption, the text, the icon and buttons of a MB_... type, and button texts
-// from the "Dictionary" (IDS_VELMIRA_MSGBOX_BUTTON_...).
+// The program's message box: the skinned message box with the application
+// name as its caption, the text, the icon and buttons of a MB_... type, and
+// the eleven button texts from the "Dictionary" (IDS_VELMIRA_MSGBOX_BUTTON_...).
 
 #include <string>
 

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
 #include "app/CommandIds.h"
+#include "controls/FGMessageBox.h"
 #include "app/WndState.h"
 #include "platform/Registry.h"
 #include "Wordhoard/LocalizeHelper.h"
@@ -281,4 +283,25 @@ TEST_F(AppStates, SecondCopyStopsAtTheSingleInstanceLock)
     CCorvaneLoaderApp second;
     EXPECT_FALSE(second.InitServices(CCorvaneLoaderApp::InstanceCheck::Exclusive));
     EXPECT_EQ(second.m_pInstanceMutex, nullptr);
+}
+
+TEST_F(AppStates, MessageBoxesCarryTheAppNameAndTranslatedButtons)
+{
+    theApp.SetMessageBoxHook(nullptr);
+    std::wstring caption, text, cancel;
+    std::vector<int> shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CFGMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        caption = box->GetCaption();
+        text = box->GetMessageText();
+        cancel = box->GetButtonText(IDCANCEL);
+        shown = box->GetShownButtons();
+        box->reject();  // Escape: the box ends with Cancel
+    });
+    EXPECT_EQ(theApp.DoMessageBox(L"Save the changes?", MB_OKCANCEL | MB_ICONQUESTION), IDCANCEL);
+    EXPECT_EQ(caption, theApp.m_strAppName);
+    EXPECT_EQ(text, L"Save the changes?");
+    EXPECT_EQ(cancel, LocalizeHelper::GetDictionaryItem("Dictionary", L"IDS_VELMIRA_MSGBOX_BUTTON_CANCEL"));
+    EXPECT_EQ(shown, (std::vector<int>{IDOK, IDCANCEL}));
 }
