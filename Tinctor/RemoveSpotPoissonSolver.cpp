@@ -82,9 +82,12 @@ void RemoveSpotPoissonSolver::Coarsen(const Level& fine, Level& coarse)
     coarse.weightX = coarse.cellHeight / coarse.cellWidth;
     coarse.weightY = coarse.cellWidth / coarse.cellHeight;
 
-    // A coarse cell is unknown when most of its children are. Taking it as soon
-    // as any child is moves the coarse boundary outwards, and the coarse
-    // correction then overshoots so much that the cycles diverge.
+    // A coarse cell is unknown only when all its children are, so the coarse
+    // domain lies inside the fine one and its correction can fall short but
+    // never overshoot. Taking a cell as soon as any (or most) of its children
+    // are moves the coarse boundary outwards, and on some shapes (a ring of
+    // unknowns, a thin neck) the correction then overshoots and the cycles
+    // diverge.
     const std::size_t cells = static_cast<std::size_t>(coarse.width) * coarse.height;
     std::vector<std::uint8_t> children(cells, 0);
     std::vector<std::uint8_t> unknownChildren(cells, 0);
@@ -97,7 +100,7 @@ void RemoveSpotPoissonSolver::Coarsen(const Level& fine, Level& coarse)
     coarse.unknown.assign(cells, 0);
     coarse.unknownCount = 0;
     for (std::size_t i = 0; i < cells; ++i) {
-        coarse.unknown[i] = unknownChildren[i] * 2 > children[i] ? 1 : 0;
+        coarse.unknown[i] = unknownChildren[i] == children[i] ? 1 : 0;
         coarse.unknownCount += coarse.unknown[i];
     }
     coarse.u.assign(cells * 3, 0.0f);
@@ -194,7 +197,7 @@ void RemoveSpotPoissonSolver::RestrictResidual(const Level& fine, Level& coarse)
 }
 
 // Coarse boundary values: the mean of the fixed children. A fixed coarse cell
-// always has one, since at most half of its children are unknown.
+// always has one, since not all of its children are unknown.
 void RemoveSpotPoissonSolver::RestrictFixedValues(const Level& fine, Level& coarse)
 {
     std::fill(coarse.u.begin(), coarse.u.end(), 0.0f);
