@@ -129,18 +129,30 @@ void Uninit();
 
 /// Removes a spot, dust speck, hair or blemish: repairs the disk inscribed in
 /// the square of side `size` whose top-left corner is `topLeft` (row 0 at the
-/// top), with a soft edge. The square may reach over the image's edges and
-/// corners; no pixel outside it changes. `size` 1 to 1001 (odd sizes are what
-/// the program passes). `strength` 0 to 1: see the implementation notes of
-/// the function for what it does. Image size unchanged.
+/// top), with a soft edge. The texture comes from the best-matching nearby
+/// area (or a blend of a few equally good ones), the tone from the disk's
+/// surroundings (gradient-domain healing, no seam); pixels of the disk that
+/// agree with that prediction (the intact picture around a hair) are kept.
+/// The square may reach over the image's edges and corners; no pixel outside
+/// it changes, nor any alpha byte. `size` 1 to 1001 (odd sizes are what the
+/// program passes). `strength` 0 to 1 sets how hard the edge is: the outer
+/// (1 - strength) / 2 of the disk's radius is a soft band in which the repair
+/// fades into the original (0.8: the outer tenth), the rest is replaced
+/// completely. Image size unchanged. Returns false, changing nothing, for bad
+/// arguments and when the disk covers the whole image (nothing to repair it
+/// from); true otherwise, also when the disk misses the image entirely.
+/// Deterministic.
 bool RemoveSpot(std::vector<unsigned char>& pixels, BITMAPINFO& header, int size, POINT topLeft,
                 float strength, PROGRESS_CALLBACK progress);
 
 /// Darkens the red pupils found inside `rect` (image pixels, row 0 at the top,
-/// right and bottom exclusive) by `amount` (0 to 1), keeping catch-lights and
-/// the pupils' shape; pixels that are not red pupil pixels stay untouched. A
-/// rectangle partly outside the image is clipped; one wholly outside changes
-/// nothing and succeeds.
+/// right and bottom exclusive), keeping catch-lights and the pupils' shape:
+/// pupil pixels get their red brought down to the mean of green and blue (at
+/// any `amount`, so even the tool's default 1 % removes the red), then every
+/// channel is multiplied by 1 - `amount` (0 to 1). Pixels that are not red
+/// pupil pixels stay untouched, and so does the alpha byte. A rectangle
+/// partly outside the image is clipped; one wholly outside, empty or inverted
+/// changes nothing and succeeds. False for bad arguments.
 bool RedeyeReduct(std::vector<unsigned char>& pixels, BITMAPINFO& header, RECT rect, float amount,
                   PROGRESS_CALLBACK progress);
 
