@@ -131,7 +131,11 @@ BOOL CCorvaneLoaderApp::SetEditImageFile(const wchar_t* path)
         WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
         return FALSE;
     }
-    if (m_nAppState == APPSTATE_EDITING) EndEditImageFile();
+    if (m_nAppState == APPSTATE_EDITING) {
+        EndEditImageFile();
+        // The title must not go on naming the old file if the new one fails.
+        UpdateWindowTitle();
+    }
     auto file = std::make_unique<Carrow::FileIO::ImageFile>();
     const int result = file->FromFile(path);
     if (result <= 0) {

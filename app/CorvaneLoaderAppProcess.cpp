@@ -21,6 +21,7 @@
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
 #include "operations/OptGuids.h"
+#include "operations/PixelBuffer.h"
 #include "platform/NotSupportedException.h"
 #include "platform/TickCount.h"
 
@@ -110,7 +111,7 @@ Operation* CCorvaneLoaderApp::BeginProcessImage()
             const ImageData* source = FindSnapshotWithPixels(m_OptHistory.CurrentIndex());
             if (source) {
                 copy->m_Header = source->m_Header;
-                copy->m_Pixels = source->m_Pixels;
+                PixelBuffer::AssignCopy(copy->m_Pixels, source->m_Pixels.data(), source->m_Pixels.size());
             }
         }
         copy->ClearSelection();

@@ -82,7 +82,9 @@ TEST_F(EditingPeriod, FileErrorsReachTheUserAsTheirMessages)
 {
     const std::wstring text = folder + L"notes.png";
     std::ofstream(WideToUtf8(text)) << "not a picture";
+    Open(photo);
     EXPECT_FALSE(theApp.SetEditImageFile((folder + L"missing.png").c_str()));
+    EXPECT_EQ(window.caption, L"[Quillmark]  " + theApp.m_strAppName);  // the old period has ended
     EXPECT_FALSE(theApp.SetEditImageFile(text.c_str()));
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], Item(L"IDS_VELMIRA_MSG_FILE_NOT_EXIST_OR_NOT_READABLE"));
