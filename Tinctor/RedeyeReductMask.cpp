@@ -1,6 +1,7 @@
 #include "Tinctor/RedeyeReductMask.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace ImageProcess {
 
@@ -31,8 +32,8 @@ float RedeyeReductMask::Weight(int x, int y) const
     return m_weight[static_cast<std::size_t>(y - m_area.top) * m_width + (x - m_area.left)];
 }
 
-// Weights from redness, then 8-connected groups of weighted pixels that hold at
-// least one clearly red pixel; groups without one are dropped at once.
+// Weights from redness, then 8-connected groups of weighted pixels; a group
+// without a clearly red pixel counts as having no area.
 void RedeyeReductMask::Label(const ImageBuffer& image)
 {
     const std::size_t cells = static_cast<std::size_t>(m_width) * m_height;
@@ -50,37 +51,36 @@ void RedeyeReductMask::Label(const ImageBuffer& image)
         }
     }
     m_label.assign(cells, -1);
-    std::vector<int> stack;
-    std::vector<int> group;
-    for (int start = 0; start < static_cast<int>(cells); ++start) {
-        if (m_label[start] >= 0 || m_weight[start] <= 0.0f) continue;
-        const int id = static_cast<int>(m_groupArea.size());
-        float area = 0.0f;
-        bool hasRed = false;
-        group.clear();
-        stack.assign(1, start);
-        m_label[start] = id;
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            group.push_back(i);
-            area += m_weight[i];
-            hasRed = hasRed || red[i];
-            const int x = i % m_width;
-            const int y = i / m_width;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx;
-                    const int ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= m_width || ny >= m_height) continue;
-                    const int n = ny * m_width + nx;
-                    if (m_label[n] >= 0 || m_weight[n] <= 0.0f) continue;
-                    m_label[n] = id;
-                    stack.push_back(n);
-                }
-        }
-        m_groupArea.push_back(hasRed ? area : 0.0f);
+    for (int start = 0; start < static_cast<int>(cells); ++start)
+        if (m_label[start] < 0 && m_weight[start] > 0.0f) m_groupArea.push_back(FloodGroup(start, red));
+}
+
+float RedeyeReductMask::FloodGroup(int start, const std::vector<std::uint8_t>& red)
+{
+    const int id = static_cast<int>(m_groupArea.size());
+    float area = 0.0f;
+    bool hasRed = false;
+    std::vector<int> stack(1, start);
+    m_label[start] = id;
+    while (!stack.empty()) {
+        const int i = stack.back();
+        stack.pop_back();
+        area += m_weight[i];
+        hasRed = hasRed || red[i];
+        const int x = i % m_width;
+        const int y = i / m_width;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx;
+                const int ny = y + dy;
+                if (nx < 0 || ny < 0 || nx >= m_width || ny >= m_height) continue;
+                const int n = ny * m_width + nx;
+                if (m_label[n] >= 0 || m_weight[n] <= 0.0f) continue;
+                m_label[n] = id;
+                stack.push_back(n);
+            }
     }
+    return hasRed ? area : 0.0f;
 }
 
 void RedeyeReductMask::KeepPupils()

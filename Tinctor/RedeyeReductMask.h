@@ -1,6 +1,7 @@
 #pragma once
 // Finds the red pupils inside a red-eye rectangle.
 
+#include <cstdint>
 #include <vector>
 
 #include "Tinctor/ImageBuffer.h"
@@ -37,6 +38,9 @@ public:
 
 private:
     void Label(const ImageBuffer& image);
+    /// Labels the group holding `start` with the next id; returns its summed
+    /// weight, or 0 when it holds no clearly red pixel.
+    float FloodGroup(int start, const std::vector<std::uint8_t>& red);
     void KeepPupils();
 
     RECT m_area{};

@@ -15,7 +15,8 @@ namespace ImageProcess {
 
 /// Heals the disk of one spot in place.
 ///
-/// The texture comes from the source area that `RemoveSpotSourceSearch` picks;
+/// The texture comes from the source that `RemoveSpotSourceSearch` picks (one
+/// area or a weighted blend of a few);
 /// the tone comes from the spot's surroundings: the repair is the source plus
 /// the smooth (harmonic) correction that makes it meet the surrounding pixels
 /// exactly, i.e. the solution of the Poisson equation whose guidance field is

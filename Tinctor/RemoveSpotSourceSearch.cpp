@@ -276,34 +276,52 @@ int RemoveSpotSourceSearch::LatticeStep(const Ring& ring) const
 
 std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSearch(const Ring& ring) const
 {
+    const Raster raster = BuildRaster(ring);
+    if (raster.columns <= 0 || raster.rows <= 0) return {};
+    std::vector<Candidate> all = ScoreLattice(ring, raster);
+    std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+    return PickDistinct(all, ring.scale);
+}
+
+// Cell means on the ring's cell grid over the search window, so that a
+// candidate's ring is a shifted set of raster cells.
+RemoveSpotSourceSearch::Raster RemoveSpotSourceSearch::BuildRaster(const Ring& ring) const
+{
+    Raster raster;
     const int scale = ring.scale;
-    const int originX = m_anchorX - scale / 2;
-    const int originY = m_anchorY - scale / 2;
+    raster.originX = m_anchorX - scale / 2;
+    raster.originY = m_anchorY - scale / 2;
     const double window = m_farthest + ring.outerRadius + scale;
-    // Raster of cell means on the same cell grid as the ring, over the window.
-    const int firstI = static_cast<int>(std::ceil((std::max(m_disk.CenterX() - window, 0.0) - originX) / scale));
-    const int firstJ = static_cast<int>(std::ceil((std::max(m_disk.CenterY() - window, 0.0) - originY) / scale));
-    const int lastI = static_cast<int>(std::floor((std::min(m_disk.CenterX() + window, double(m_image.width)) - originX) / scale)) - 1;
-    const int lastJ = static_cast<int>(std::floor((std::min(m_disk.CenterY() + window, double(m_image.height)) - originY) / scale)) - 1;
-    if (lastI < firstI || lastJ < firstJ) return {};
-    const int columns = lastI - firstI + 1;
-    const int rows = lastJ - firstJ + 1;
-    std::vector<float> raster(static_cast<std::size_t>(columns) * rows * 3);
-    for (int j = 0; j < rows; ++j)
-        for (int i = 0; i < columns; ++i)
-            CellMean(originX + (firstI + i) * scale, originY + (firstJ + j) * scale, scale,
-                     &raster[(static_cast<std::size_t>(j) * columns + i) * 3]);
+    raster.firstI = static_cast<int>(std::ceil((std::max(m_disk.CenterX() - window, 0.0) - raster.originX) / scale));
+    raster.firstJ = static_cast<int>(std::ceil((std::max(m_disk.CenterY() - window, 0.0) - raster.originY) / scale));
+    const double right = std::min(m_disk.CenterX() + window, static_cast<double>(m_image.width));
+    const double bottom = std::min(m_disk.CenterY() + window, static_cast<double>(m_image.height));
+    raster.columns = static_cast<int>(std::floor((right - raster.originX) / scale)) - raster.firstI;
+    raster.rows = static_cast<int>(std::floor((bottom - raster.originY) / scale)) - raster.firstJ;
+    if (raster.columns <= 0 || raster.rows <= 0) return raster;
+    raster.means.resize(static_cast<std::size_t>(raster.columns) * raster.rows * 3);
+    for (int j = 0; j < raster.rows; ++j)
+        for (int i = 0; i < raster.columns; ++i)
+            CellMean(raster.originX + (raster.firstI + i) * scale, raster.originY + (raster.firstJ + j) * scale, scale,
+                     &raster.means[(static_cast<std::size_t>(j) * raster.columns + i) * 3]);
+    return raster;
+}
 
+std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLattice(const Ring& ring,
+                                                                                    const Raster& raster) const
+{
+    const int scale = ring.scale;
     std::vector<std::size_t> cells;
-    int minI = columns, maxI = -1, minJ = rows, maxJ = -1;
+    int minI = raster.columns, maxI = -1, minJ = raster.rows, maxJ = -1;
     for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
-        const int i = (ring.cellX[k] - originX) / scale - firstI;
-        const int j = (ring.cellY[k] - originY) / scale - firstJ;
-        minI = std::min(minI, i); maxI = std::max(maxI, i);
-        minJ = std::min(minJ, j); maxJ = std::max(maxJ, j);
-        cells.push_back(static_cast<std::size_t>(j) * columns + i);
+        const int i = (ring.cellX[k] - raster.originX) / scale - raster.firstI;
+        const int j = (ring.cellY[k] - raster.originY) / scale - raster.firstJ;
+        minI = std::min(minI, i);
+        maxI = std::max(maxI, i);
+        minJ = std::min(minJ, j);
+        maxJ = std::max(maxJ, j);
+        cells.push_back(static_cast<std::size_t>(j) * raster.columns + i);
     }
-
     std::vector<Candidate> all;
     const int span = static_cast<int>(std::ceil(m_farthest / scale));
     const int step = LatticeStep(ring);
@@ -311,19 +329,23 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSea
         for (int di = -span; di <= span; di += step) {
             const SpotOffset offset{di * scale, dj * scale};
             if (Length(offset) > m_farthest || !IsAllowed(ring, offset)) continue;
-            if (minI + di < 0 || maxI + di >= columns || minJ + dj < 0 || maxJ + dj >= rows) continue;
-            const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dj) * columns + di;
-            const float* source = raster.data() + shift * 3;
+            if (minI + di < 0 || maxI + di >= raster.columns || minJ + dj < 0 || maxJ + dj >= raster.rows) continue;
+            const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dj) * raster.columns + di;
+            const float* source = raster.means.data() + shift * 3;
             all.push_back(Candidate{offset, Penalised(Cost(ring, source, 3, cells), offset)});
         }
     }
-    std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+    return all;
+}
 
-    // Keep the best few that lie apart from each other, so the refinement
-    // looks at different places rather than one place several times.
+// Keeps the best few that lie apart from each other, so the refinement looks
+// at different places rather than at one place several times.
+std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::PickDistinct(
+    const std::vector<Candidate>& sorted, int scale) const
+{
     std::vector<Candidate> chosen;
     const double apart = std::max(m_disk.Radius(), 2.0 * scale);
-    for (const Candidate& candidate : all) {
+    for (const Candidate& candidate : sorted) {
         const bool near = std::any_of(chosen.begin(), chosen.end(), [&](const Candidate& c) {
             return Length(SpotOffset{c.offset.dx - candidate.offset.dx, c.offset.dy - candidate.offset.dy}) < apart;
         });

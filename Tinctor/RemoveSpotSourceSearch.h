@@ -44,8 +44,9 @@ struct SpotSource {
 /// mean difference and on distance, so that similar, nearby texture wins. The
 /// search is coarse to fine: every position of an annulus around the spot is
 /// scored on a block-averaged copy in which the disk is at most 8 cells across
-/// its radius, and the best few distinct positions are refined at halving
-/// block sizes down to single pixels. A candidate is never taken if its disk
+/// its radius (every other position when that copy is the image itself), and
+/// the best few distinct positions are refined at halving block sizes down to
+/// single pixels. A candidate is never taken if its disk
 /// or ring would overlap the spot's disk, or if any pixel it must supply lies
 /// outside the image. Deterministic; reads the image only.
 class RemoveSpotSourceSearch {
@@ -79,6 +80,16 @@ private:
         SpotOffset offset;
         double cost{0.0};
     };
+    /// Cell means over the search window on the coarse ring's cell grid.
+    struct Raster {
+        int originX{0};                 ///< top-left pixel of cell (0, 0) of the grid
+        int originY{0};
+        int firstI{0};                  ///< grid index of the raster's first column
+        int firstJ{0};
+        int columns{0};
+        int rows{0};
+        std::vector<float> means;       ///< 3 floats per cell
+    };
 
     Ring BuildRing(int scale) const;
     void CellMean(int x, int y, int scale, float out[3]) const;
@@ -92,6 +103,9 @@ private:
     static std::vector<SpotSourcePart> Blend(std::vector<Candidate> candidates);
     int LatticeStep(const Ring& ring) const;
     std::vector<Candidate> CoarseSearch(const Ring& ring) const;
+    Raster BuildRaster(const Ring& ring) const;
+    std::vector<Candidate> ScoreLattice(const Ring& ring, const Raster& raster) const;
+    std::vector<Candidate> PickDistinct(const std::vector<Candidate>& sorted, int scale) const;
     Candidate Refine(Candidate candidate, const std::vector<Ring>& rings) const;
 
     const ImageBuffer& m_image;
