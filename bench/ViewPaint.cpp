@@ -2,7 +2,8 @@
 // at the fit-to-window zoom and at 100 %, from the cached picture (an overlay
 // repaint) and redrawn from the pixels (cache stale, as after scrolling or a
 // new zoom), plus one arrow-key scroll step with its repaint and the first
-// paint of a new buffer at fit zoom (which builds the reduced copy).
+// paint of a new buffer at fit zoom (which builds the reduced copy); and the
+// stretch alone from full resolution beside the stretch from the reduced copy.
 //
 // Run from build*/bin: ./bench_ViewPaint --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -139,6 +140,33 @@ void BM_FitNewBuffer(benchmark::State& state)
     }
 }
 
+// The stretch alone at fit zoom, into a warmed 1280 × 800 picture: from the
+// full-resolution rows (what every uncached paint would cost without the
+// reduced copy) and from the reduced copy the view keeps.
+RECT FitDest() { return {40, 0, 40 + 1200, 800}; }
+
+void BM_FitStretchFullResolution(benchmark::State& state)
+{
+    Photo& photo = TheImage();
+    const ImageWindow::PixelRows rows = ImageWindow::PixelRows::FromDib(photo.info.bmiHeader, photo.pixels.data());
+    QImage target(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    target.fill(Qt::gray);
+    for (auto _ : state) ImageWindow::CDibScaler::DrawDirect(rows, target, FitDest(), {0, 0, kPhotoWidth, kPhotoHeight});
+}
+
+void BM_FitStretchReduced(benchmark::State& state)
+{
+    Photo& photo = TheImage();
+    ImageWindow::CDibScaler scaler;
+    scaler.SetSource(ImageWindow::PixelRows::FromDib(photo.info.bmiHeader, photo.pixels.data()));
+    QImage target(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    target.fill(Qt::gray);
+    scaler.Draw(target, FitDest(), {0, 0, kPhotoWidth, kPhotoHeight});  // builds the reduced copy
+    for (auto _ : state) scaler.Draw(target, FitDest(), {0, 0, kPhotoWidth, kPhotoHeight});
+}
+
+BENCHMARK(BM_FitStretchFullResolution)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitStretchReduced)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FitCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FitUncached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullSizeCached)->Unit(benchmark::kMillisecond);

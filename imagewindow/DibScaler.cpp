@@ -28,6 +28,18 @@ inline std::uint32_t Average4(std::uint32_t a, std::uint32_t b, std::uint32_t c,
     return (rb & 0xFF00FFu) | (g & 0xFF00u);
 }
 
+void ConvertRow(const BYTE* from, int bytesPerPixel, std::uint32_t* out, int count)
+{
+    if (bytesPerPixel == 4) {
+        std::memcpy(out, from, static_cast<std::size_t>(count) * 4);
+        for (int i = 0; i < count; ++i) out[i] |= 0xFF000000u;
+        return;
+    }
+    for (int i = 0; i < count; ++i, from += 3)
+        out[i] = 0xFF000000u | static_cast<std::uint32_t>(from[0]) | (static_cast<std::uint32_t>(from[1]) << 8) |
+                 (static_cast<std::uint32_t>(from[2]) << 16);
+}
+
 // Source coordinate (full resolution) sampled by target pixel `i` of a
 // `destLength`-pixel run showing `srcLength` source pixels from `srcStart`.
 inline int SampleAt(int i, int srcStart, int srcLength, int destLength, int sourceLimit)
@@ -65,6 +77,7 @@ void StretchKernel(const PixelRows& level, int shift, int fullWidth, int fullHei
         const int sx = SampleAt(x - m.dest.left, m.src.left, sw, dw, fullWidth) >> shift;
         xOffsets[x - m.x0] = std::min(sx, level.iWidth - 1) * bpp;
     }
+    const bool unitScale = dw == sw && shift == 0;
     uchar* const bits = target.bits();
     const qsizetype targetStride = target.bytesPerLine();
     const std::size_t rowBytes = static_cast<std::size_t>(m.x1 - m.x0) * 4;
@@ -80,7 +93,9 @@ void StretchKernel(const PixelRows& level, int shift, int fullWidth, int fullHei
         const BYTE* row = level.pTop + static_cast<std::ptrdiff_t>(sy) * level.iStep;
         const int* offsets = xOffsets.data();
         const int count = m.x1 - m.x0;
-        if (bpp == 4)
+        if (unitScale)  // 1:1 columns: a straight, sequential row conversion
+            ConvertRow(row + offsets[0], bpp, out, count);
+        else if (bpp == 4)
             for (int i = 0; i < count; ++i) out[i] = Load(row + offsets[i], 4) | 0xFF000000u;
         else
             for (int i = 0; i < count; ++i) out[i] = Load(row + offsets[i], 3) | 0xFF000000u;

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QThread>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -41,6 +42,25 @@ int ScrollBarExtent()
 QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 COLORREF FromQRgb(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
+
+// Paints `colour` on every pixel of a 32-bit picture outside `keep`; the
+// picture drawn inside it covers the rest, so a full fill would be wasted.
+void FillOutside(QImage& picture, const CRect& keep, QRgb colour)
+{
+    if (keep.IsRectEmpty()) {
+        picture.fill(colour);
+        return;
+    }
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        if (y < keep.top || y >= keep.bottom) {
+            std::fill_n(row, picture.width(), colour);
+            continue;
+        }
+        std::fill_n(row, keep.left, colour);
+        std::fill(row + keep.right, row + picture.width(), colour);
+    }
+}
 
 } // namespace
 
@@ -433,7 +453,18 @@ void CImageWindow::ShowCoverImage(BOOL show, BOOL fullImage)
 {
     m_bShowCover = show;
     m_bCoverFullImage = fullImage;
-    update();
+    PostInvalidate();
+}
+
+void CImageWindow::PostInvalidate()
+{
+    if (QThread::currentThread() == thread()) {
+        update();
+        return;
+    }
+    // Widgets may only be touched on their own thread; the queued call is
+    // dropped by Qt if the view is gone by then.
+    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
 // ---- Coordinates and queries -----------------------------------------------
@@ -592,10 +623,9 @@ const QImage& CImageWindow::RenderCachedPicture(const CRect& rcPaint, const CRec
     QImage& picture = m_pCachedDC->GetBitmap();
     CRect drawn = dest;
     drawn.OffsetRect(-rcPaint.left, -rcPaint.top);
-    const CRect whole(0, 0, picture.width(), picture.height());
     CRect covered;
-    covered.IntersectRect(drawn, whole);
-    if (!(covered == whole)) picture.fill(ToQColor(m_clrBackground));
+    covered.IntersectRect(drawn, CRect(0, 0, picture.width(), picture.height()));
+    FillOutside(picture, covered, ToQColor(m_clrBackground).rgb());
     m_Scaler.Draw(picture, drawn, src);
     m_rcLastDest = dest;
     m_rcLastSrc = src;

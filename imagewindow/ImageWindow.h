@@ -19,6 +19,7 @@
 // Notifications to the parent widget arrive as CNotifyEvent
 // (platform/NotifyEvent.h); the codes are in imagewindow/ViewNotify.h.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -165,8 +166,12 @@ public:
     /// Shows (TRUE) or hides the cover image instead of the bitmap. With
     /// `fullImage` the cover has the bitmap's geometry and is drawn like
     /// it; otherwise it is drawn unscaled at rcCoverBmp. An empty or
-    /// malformed cover is not drawn (the bitmap shows). Repaints.
+    /// malformed cover is not drawn (the bitmap shows). Repaints. Any thread:
+    /// from a worker thread the repaint is queued to the view's thread (the
+    /// cover pixels themselves are guarded by the tool that owns them).
     void ShowCoverImage(BOOL show, BOOL fullImage);
+    /// Schedules a repaint of the whole view; any thread.
+    void PostInvalidate();
 
     // ---- Coordinates and queries ----------------------------------------
 
@@ -331,8 +336,8 @@ private:
     std::vector<BYTE> m_vCoverBmpData;
     BITMAPINFO m_CoverBmpInfo{};
     CRect m_rcCoverBmp;
-    BOOL m_bShowCover{FALSE};
-    BOOL m_bCoverFullImage{FALSE};
+    std::atomic<BOOL> m_bShowCover{FALSE};       // written by a tool's worker thread too
+    std::atomic<BOOL> m_bCoverFullImage{FALSE};
     double m_dbZoom{1.0};
     double m_dbLastZoom{1.0};
     BOOL m_bZooming{FALSE};

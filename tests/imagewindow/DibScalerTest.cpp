@@ -50,6 +50,20 @@ TEST(DibScaler, StretchesAnyPartOntoAnyRectangleSamplingPixelCentres)
     }
 }
 
+TEST(DibScaler, UnscaledRowsAreCopiedExactlyAndClipped)
+{
+    for (int bits : {24, 32}) {
+        TestDib dib(37, 29, bits, Pattern);
+        CDibScaler scaler;
+        scaler.SetSource(PixelRows::FromDib(dib.info.bmiHeader, dib.pixels.data()));
+        QImage target(30, 20, QImage::Format_RGB32);
+        const RECT src{5, 3, 37, 29}, dest{-2, -4, 30, 22};  // 32 × 26 both ways, clipped on all sides
+        scaler.Draw(target, dest, src);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x) ASSERT_EQ(target.pixel(x, y), Pattern(x + 7, y + 7)) << bits << " " << x << "," << y;
+    }
+}
+
 TEST(DibScaler, RejectsMissingSourcesAndEmptyRectangles)
 {
     EXPECT_TRUE(PixelRows::FromDib({40, 4, 4, 1, 8, 0, 16, 0, 0, 0, 0}, reinterpret_cast<const BYTE*>("x")).IsEmpty());

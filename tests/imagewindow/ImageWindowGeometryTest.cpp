@@ -120,6 +120,10 @@ TEST_F(ViewGeometry, ASmallPictureIsCentredWithoutBarsAndBarsAppearWhenTheViewSh
     view.resize(40, 25);
     EXPECT_EQ(Usable(), CRect(0, 0, 40 - Extent(), 25 - Extent()));
     EXPECT_EQ(view.GetDispPosition(), CPoint(0, 0));
+    view.ShowScrollBar(FALSE);
+    EXPECT_EQ(Usable(), CRect(0, 0, 40, 25));
+    view.ShowScrollBar(TRUE);
+    EXPECT_EQ(Usable(), CRect(0, 0, 40 - Extent(), 25 - Extent()));
 }
 
 TEST_F(ViewGeometry, ShowingTheHorizontalBarCanRequireTheVerticalOneInTheSameUpdate)

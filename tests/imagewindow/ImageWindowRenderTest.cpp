@@ -1,4 +1,6 @@
 // What the view puts on screen, checked on grabs of the widget.
+#include <thread>
+
 #include "ViewTestSupport.h"
 
 using namespace ViewTest;
@@ -124,7 +126,8 @@ TEST_F(ViewRender, TheCoverImageReplacesTheBitmapWhileShown)
     TestDib cover(100, 80, 32, [](int, int) { return qRgb(1, 2, 3); });
     view.CoverBmpInfo() = cover.info;
     view.vCoverBmpData() = cover.pixels;
-    view.ShowCoverImage(TRUE, TRUE);
+    std::thread worker([&] { view.ShowCoverImage(TRUE, TRUE); });  // as a stroke thread does
+    worker.join();
     const POINT centre{150, 100};
     EXPECT_EQ(Screen().pixel(centre.x, centre.y), qRgb(1, 2, 3));
     view.vCoverBmpData().clear();  // an empty cover shows the bitmap

@@ -59,6 +59,8 @@ TEST_F(ViewRouting, ButtonDownNotifiesTheParentUnlessTheToolConsumesIt)
     LoadTool();
     Press({20, 30});
     EXPECT_EQ(parent.Codes(), std::vector<UINT>{ImageWindow::IWN_LBUTTONDOWN});
+    EXPECT_EQ(parent.received.front().from, &view);
+    EXPECT_EQ(parent.received.front().id, kViewId);
     EXPECT_EQ(view.GetCursorPos(FALSE), CPoint(20, 30));
     Release({20, 30});
 

@@ -1,6 +1,10 @@
 // The spot remover: its round cursor at each zoom, where a click lands in the
 // image, and its settings blob.
+#include <filesystem>
+#include <fstream>
+
 #include "../ViewTestSupport.h"
+#include "Tracewell/Log.h"
 #include "imagewindow/ViewNotify.h"
 #include "imagewindow/tools/SpotRemover.h"
 
@@ -115,12 +119,20 @@ TEST(SpotRemoverSettings, SizesAreClampedWhenLoadedNotWhenSet)
     EXPECT_EQ(tool.GetSize(), 1);
 }
 
-TEST(SpotRemoverSettings, RefusedBlobsChangeNothing)
+TEST(SpotRemoverSettings, RefusedBlobsChangeNothingAndAreLogged)
 {
     SpotRemover tool;
     tool.SetSize(21);
+    ASSERT_TRUE(InitLog());
     EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 0, 0, 9, 0})), 0);           // version 1, 6 bytes
     EXPECT_EQ(tool.UnserializeToolSettings(Blob({2, 0, 0, 0, 9, 0, 0, 0})), 0);     // newer version
+    UninitLog();
+    std::ifstream file{std::filesystem::path(GetLogFilePath())};
+    const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("ImageWindow SpotRemover::UnserializeToolSettings: Invalid parameter data size for version 1."),
+              std::string::npos);
+    EXPECT_NE(log.find("ImageWindow SpotRemover::UnserializeToolSettings: Invalid parameter data size or version."),
+              std::string::npos);
     EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 0, 0})), 0);                 // 4 bytes
     EXPECT_EQ(tool.UnserializeToolSettings({}), 0);
     EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 0, 0, 9, 0, 0, 0, 0})), 0);  // 9 bytes
