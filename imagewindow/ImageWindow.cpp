@@ -171,7 +171,8 @@ int CImageWindow::SetBitmap(BITMAPINFO& header, BYTE* const pixels)
         m_rcInBitmap.SetRect(0, 0, client.Width(), client.Height());
     }
     m_rgnBitmap.CreateRectRgn(0, 0, m_iBmpWidth, m_iBmpHeight);
-    SetZoom(m_dbZoom);
+    // The zoom survives a new bitmap unless it would make this one too large.
+    if (!SetZoom(m_dbZoom)) SetZoom(1.0);
     return 1;
 }
 

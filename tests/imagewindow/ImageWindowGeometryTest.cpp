@@ -94,6 +94,13 @@ TEST_F(ViewGeometry, ZoomIsRaisedSoThePictureKeepsAtLeastOnePixel)
     EXPECT_EQ(view.SetZoom(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(view.SetZoom(std::numeric_limits<double>::infinity()), 0);
     EXPECT_DOUBLE_EQ(view.dbZoom(), 0.1);
+
+    ASSERT_EQ(view.SetZoom(1.0e6), 1);  // 10^9 display pixels wide: still addressable
+    EXPECT_EQ(view.SetZoom(1.0e7), 0);  // too large
+    TestDib large(2000, 1500, 24, Black);
+    ASSERT_EQ(view.SetBitmap(large.info, large.pixels.data()), 1);  // 10^6 cannot be kept for it
+    EXPECT_EQ(view.dbZoom(), 1.0);
+    EXPECT_EQ(view.iDispWidth(), 2000);
 }
 
 TEST_F(ViewGeometry, PixelsPerPixelIsTheWholeZoomOrZero)
