@@ -19,16 +19,6 @@ namespace AppTest {
 
 namespace {
 
-// Brings the application object up once for the whole test program, as the
-// batch tool does: libraries, dictionaries, file types, hotkeys, queue.
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared); }
-};
-
-[[maybe_unused]] ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
 // Puts theApp back into the idle state with nothing loaded.
 void ResetApp()
 {
@@ -42,6 +32,21 @@ void ResetApp()
     theApp.m_bFromClipboard = FALSE;
     theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_IDLE;
 }
+
+// Brings the application object up once for the whole test program, as the
+// batch tool does: libraries, dictionaries, file types, hotkeys, queue.
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared); }
+    void TearDown() override
+    {
+        ResetApp();
+        theApp.ExitInstance();
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 } // namespace
 
