@@ -117,9 +117,7 @@ INT_PTR CFGDialog::DoModal()
         hide();
         return answer;
     }
-    m_bModalRunning = true;
     const int result = exec();
-    m_bModalRunning = false;
     return m_bEnded ? m_nEndResult : result;
 }
 

@@ -164,7 +164,6 @@ private:
     DWORD m_dwStyle;
     CFGTooltipCtrl* m_pTooltip{nullptr};
     CFGMenubar* m_pMenubar{nullptr};
-    bool m_bModalRunning{false};
     bool m_bCentreOnShow{false};
     bool m_bEnded{false};
     int m_nEndResult{0};

@@ -69,6 +69,11 @@ bool CFGMultiSliderCtrl::event(QEvent* event)
     return true;
 }
 
+void CFGMultiSliderCtrl::mousePressEvent(QMouseEvent* event)
+{
+    event->accept(); // the release that opens the panel comes back here
+}
+
 void CFGMultiSliderCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {

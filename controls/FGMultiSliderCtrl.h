@@ -40,6 +40,7 @@ protected:
     int UpdateDisplay();
 
     bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -27,6 +27,8 @@ struct SkinState {
     LOGFONTW logFont{};
     int menuMetrics[3]{0, 0, 0};
     bool loaded{false};
+
+    ~SkinState() { FGUnloadBitmaps(bitmaps); } // the skin lives until the process ends
 };
 
 SkinState& Skin()

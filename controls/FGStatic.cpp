@@ -136,6 +136,13 @@ void CFGStatic::ApplyTextColour()
     setPalette(palette);
 }
 
+void CFGStatic::mousePressEvent(QMouseEvent* event)
+{
+    // A control with mouse input keeps the press, so the release comes back here.
+    if (m_dwStyle & SS_NOTIFY) event->accept();
+    else QLabel::mousePressEvent(event);
+}
+
 void CFGStatic::mouseReleaseEvent(QMouseEvent* event)
 {
     QLabel::mouseReleaseEvent(event);

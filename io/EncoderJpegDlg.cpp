@@ -1,21 +1,13 @@
 #include "io/EncoderJpegDlg.h"
 
-#include "Wordhoard/LocalizeHelper.h"
+#include "io/EncoderDialogTexts.h"
+
+using Carrow::EncoderDialogs::Translate;
 
 namespace {
 
-const wchar_t* Text(const wchar_t* key)
-{
-    return LocalizeHelper::GetDictionaryItem("Dictionary", key);
-}
-
-struct ControlKey {
-    UINT id;
-    const wchar_t* key;
-};
-
 // The template's texts: dictionary keys, replaced by their items on opening.
-const ControlKey kControlKeys[] = {
+const std::initializer_list<Carrow::EncoderDialogs::ControlKey> kControlKeys = {
     {IDOK, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_OK"},
     {IDCANCEL, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_CANCEL"},
     {CEncoderJpegDlg::IDC_STATIC_QUALITY, L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY"},
@@ -28,7 +20,7 @@ CEncoderJpegDlg::CEncoderJpegDlg(QWidget* parent)
     : CFGDialog(IDD, parent), m_stcQuality(this), m_chkKeepExif(this), m_btnOK(this), m_btnCancel(this)
 {
     SetStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    Carrow::EncoderDialogs::MakeOptionsWindow(*this);
     m_stcQuality.SetDlgCtrlID(IDC_STATIC_QUALITY);
     m_stcQuality.hide(); // marks where the quality slider goes
     m_chkKeepExif.SetDlgCtrlID(IDC_CHECK_KEEP_EXIF);
@@ -36,7 +28,7 @@ CEncoderJpegDlg::CEncoderJpegDlg(QWidget* parent)
     m_btnOK.SetDlgCtrlID(IDOK);
     m_btnOK.SetButtonStyle(BS_DEFPUSHBUTTON);
     m_btnCancel.SetDlgCtrlID(IDCANCEL);
-    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, control.key);
+    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, false);
 }
 
 CEncoderJpegDlg::~CEncoderJpegDlg() = default;
@@ -44,11 +36,11 @@ CEncoderJpegDlg::~CEncoderJpegDlg() = default;
 BOOL CEncoderJpegDlg::OnInitDialog()
 {
     CFGDialog::OnInitDialog();
-    setWindowTitle(QString::fromWCharArray(Text(L"IDS_CARROW_DIALOG_ENCODER_JPEG_CAPTION")));
-    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, Text(control.key));
+    setWindowTitle(QString::fromWCharArray(Translate(L"IDS_CARROW_DIALOG_ENCODER_JPEG_CAPTION")));
+    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, true);
 
     SLIDER_ITEM_INFO quality;
-    quality.strName = Text(L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY");
+    quality.strName = Translate(L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY");
     quality.bEditable = 1;
     quality.bInteger = 1;
     quality.iMin = 1;

@@ -1,13 +1,10 @@
 #include "io/EncoderTiffDlg.h"
 
-#include "Wordhoard/LocalizeHelper.h"
+#include "io/EncoderDialogTexts.h"
+
+using Carrow::EncoderDialogs::Translate;
 
 namespace {
-
-const wchar_t* Text(const wchar_t* key)
-{
-    return LocalizeHelper::GetDictionaryItem("Dictionary", key);
-}
 
 struct Choice {
     const wchar_t* key;
@@ -24,12 +21,7 @@ constexpr Choice kChoices[CEncoderTiffDlg::kChoiceCount] = {
     {L"IDS_CARROW_DIALOG_ENCODER_TIFF_RADIO_COMPRESSION_CCITT4", false, 4},
 };
 
-struct ControlKey {
-    UINT id;
-    const wchar_t* key;
-};
-
-const ControlKey kControlKeys[] = {
+const std::initializer_list<Carrow::EncoderDialogs::ControlKey> kControlKeys = {
     {IDOK, L"IDS_CARROW_DIALOG_ENCODER_TIFF_BUTTON_OK"},
     {IDCANCEL, L"IDS_CARROW_DIALOG_ENCODER_TIFF_BUTTON_CANCEL"},
     {CEncoderTiffDlg::IDC_GROUP_COMPRESSION, L"IDS_CARROW_DIALOG_ENCODER_TIFF_GROUP_COMPRESSION"},
@@ -44,7 +36,7 @@ CEncoderTiffDlg::CEncoderTiffDlg(QWidget* parent)
       m_arrRadios{&m_rdoNone, &m_rdoLzw, &m_rdoRle, &m_rdoCcitt3, &m_rdoCcitt4}
 {
     SetStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    Carrow::EncoderDialogs::MakeOptionsWindow(*this);
     m_grpCompression.SetDlgCtrlID(IDC_GROUP_COMPRESSION);
     m_grpCompression.SetButtonStyle(BS_GROUPBOX);
     for (int i = 0; i < kChoiceCount; ++i) {
@@ -60,7 +52,7 @@ CEncoderTiffDlg::CEncoderTiffDlg(QWidget* parent)
     m_btnOK.SetButtonStyle(BS_DEFPUSHBUTTON);
     m_btnCancel.SetDlgCtrlID(IDCANCEL);
     // The template's texts: dictionary keys, replaced by their items on opening.
-    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, control.key);
+    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, false);
     m_grpCompression.lower();
 }
 
@@ -74,9 +66,10 @@ int CEncoderTiffDlg::CompressionOfIndex(int index)
 BOOL CEncoderTiffDlg::OnInitDialog()
 {
     CFGDialog::OnInitDialog();
-    setWindowTitle(QString::fromWCharArray(Text(L"IDS_CARROW_DIALOG_ENCODER_TIFF_CAPTION")));
-    for (int i = 0; i < kChoiceCount; ++i) m_arrRadios[static_cast<size_t>(i)]->SetWindowText(Text(kChoices[i].key));
-    for (const ControlKey& control : kControlKeys) SetDlgItemText(control.id, Text(control.key));
+    setWindowTitle(QString::fromWCharArray(Translate(L"IDS_CARROW_DIALOG_ENCODER_TIFF_CAPTION")));
+    for (int i = 0; i < kChoiceCount; ++i)
+        m_arrRadios[static_cast<size_t>(i)]->SetWindowText(Translate(kChoices[i].key));
+    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, true);
     m_nCompressionIndex = 0;
     m_bKeepExif = TRUE;
     UpdateData(FALSE);

@@ -3,7 +3,9 @@
 #include "SkinFixture.h"
 
 #include "controls/FGFileDialog.h"
+#include "controls/FGSliderCtrl.h"
 #include "controls/FGStatusBarCtrl.h"
+#include "controls/FGTooltipCtrl.h"
 #include "controls/FGToolbar.h"
 
 #include <gtest/gtest.h>
@@ -153,4 +155,67 @@ TEST_F(Bars, FileDialogFiltersAndPresetAnswers)
     EXPECT_EQ(open.DoModal(), IDCANCEL);
     EXPECT_EQ(open.GetPathName(), L"");
     CFGFileDialog::SetModalHook({});
+}
+
+TEST_F(Bars, SliderPostsTrackingMovesAndTheFinalPosition)
+{
+    MessageRecorder parent;
+    CFGSliderCtrl slider;
+    ASSERT_TRUE(slider.Create(WS_VISIBLE, RECT{0, 0, 114, 20}, &parent, 101));
+    slider.SetRange(0, 100);
+    slider.SetPos(40);
+    EXPECT_EQ(parent.received.size(), 0u) << "setting the position from code never notifies";
+
+    // 100 pixels of channel for 101 positions: the middle of the channel is 51.
+    const QRect channel = slider.GetChannelRect();
+    EXPECT_EQ(channel.width(), 100);
+    EXPECT_EQ(slider.PosFromPoint(channel.left() + 50), 51);
+    EXPECT_EQ(slider.PosFromPoint(-50), 0);
+    EXPECT_EQ(slider.PosFromPoint(500), 100);
+
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(channel.left() + 50, 10));
+    QTest::mouseMove(&slider, QPoint(channel.left() + 60, 10));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(channel.left() + 60, 10));
+    EXPECT_EQ(parent.received.size(), 0u) << "moves while dragging are posted";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(parent.received.size(), 3u);
+    const UINT codes[3] = {SB_THUMBTRACK, SB_THUMBTRACK, SB_THUMBPOSITION};
+    const WORD positions[3] = {51, 61, 61};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(parent.received[i].message, WM_HSCROLL);
+        EXPECT_EQ(LOWORD(static_cast<DWORD>(parent.received[i].wParam)), codes[i]);
+        EXPECT_EQ(HIWORD(static_cast<DWORD>(parent.received[i].wParam)), positions[i]);
+        EXPECT_EQ(parent.received[i].lParam, FGControlParam(&slider));
+    }
+
+    // A press on the thumb's own position moves nothing and ends without a final position.
+    parent.received.clear();
+    const int x = channel.left() + 60;
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(x, 10));
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(x, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(parent.received.size(), 0u);
+
+    // A slider destroyed before its posted move arrives: the move is dropped.
+    auto* doomed = new CFGSliderCtrl;
+    doomed->Create(WS_VISIBLE, RECT{0, 0, 114, 20}, &parent, 121);
+    doomed->SetRange(0, 100);
+    QTest::mousePress(doomed, Qt::LeftButton, {}, QPoint(90, 10));
+    delete doomed;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(parent.received.size(), 0u);
+}
+
+TEST_F(Bars, TooltipControlForgetsDestroyedTools)
+{
+    QWidget owner;
+    CFGTooltipCtrl tips(&owner);
+    auto* tool = new QWidget(&owner);
+    EXPECT_FALSE(tips.AddTool(nullptr, L"x"));
+    EXPECT_TRUE(tips.AddTool(tool, L"Open a picture"));
+    EXPECT_TRUE(tips.AddTool(tool, L"Open a photo"));
+    EXPECT_EQ(tips.GetToolCount(), 1);
+    EXPECT_EQ(tips.GetToolText(tool), L"Open a photo");
+    delete tool;
+    EXPECT_EQ(tips.GetToolCount(), 0);
 }

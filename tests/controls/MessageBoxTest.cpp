@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -153,4 +154,17 @@ TEST_F(MessageBox, IconFollowsTheIconFlags)
         box.SetText(L"x", L"y");
         RunBox(box, MB_OK | flags, [&](CFGMessageBox& shown) { EXPECT_EQ(shown.GetIconType(), icon) << flags; });
     }
+}
+
+TEST_F(MessageBox, WithoutAHookTheRealModalLoopRuns)
+{
+    CFGMessageBox box(nullptr);
+    box.SetText(L"Replace the file?", L"App");
+    QTimer::singleShot(0, [&box] {
+        ASSERT_TRUE(box.isVisible());
+        EXPECT_TRUE(box.isModal());
+        QTest::mouseClick(box.GetButton(IDRETRY), Qt::LeftButton);
+    });
+    EXPECT_EQ(box.DoModal(MB_RETRYCANCEL | MB_ICONEXCLAMATION), IDRETRY);
+    EXPECT_FALSE(box.isVisible());
 }
