@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 #include "io/ImageDecoderFactory.h"
 #include "io/ImageEncoder.h"
 #include "io/ImageMetadata.h"
+#include "platform/InvalidArgException.h"
 #include "platform/TextConvert.h"
 
 namespace Carrow::FileIO {
@@ -116,7 +116,7 @@ std::size_t ImageFile::GetMaxImageBytes()
 
 int ImageFile::FromFile(const wchar_t* path)
 {
-    if (!path) throw std::invalid_argument("ImageFile::FromFile: null path");
+    if (!path) throw CInvalidArgException("ImageFile::FromFile: null path");
     const std::string utf8Path = WideToUtf8(path);
     if (!IsReadableFile(utf8Path)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"File '%s' doesn't exit or is not readable.", path);
@@ -222,7 +222,7 @@ int ImageFile::ReadMetadata(const std::string& utf8Path, const wchar_t* path, co
 
 int ImageFile::ToFile(const wchar_t* path, GUID format) const
 {
-    if (!path || !IsValid()) throw std::invalid_argument("ImageFile::ToFile: null path or nothing loaded");
+    if (!path || !IsValid()) throw CInvalidArgException("ImageFile::ToFile: null path or nothing loaded");
     if (format == GUID_NULL) format = m_guidFormat;
     const std::string utf8Path = WideToUtf8(path);
     if (!AtomicFileWriter::CanReplace(utf8Path)) {

@@ -67,7 +67,7 @@ public:
     /// data. The resolution fields are the file's dots per inch x 39.37008
     /// (96 dpi when the file states none). An Exif orientation is not applied.
     /// Returns a result code (see the top of this file). Throws
-    /// std::invalid_argument for a null path.
+    /// CInvalidArgException for a null path.
     int FromFile(const wchar_t* path);
 
     /// Saves the rows to `path` as `format` (GUID_NULL: the format that was
@@ -75,7 +75,7 @@ public:
     /// compression and whether to keep the metadata; BMP and PNG carry no
     /// metadata. The file is replaced only once the new one is complete.
     /// Returns a result code (see the top of this file). Throws
-    /// std::invalid_argument for a null path or an invalid object.
+    /// CInvalidArgException for a null path or an invalid object.
     int ToFile(const wchar_t* path, GUID format) const;
 
     /// Replaces header and rows with the caller's: copies the 44-byte `info`

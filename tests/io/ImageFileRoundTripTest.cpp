@@ -9,6 +9,7 @@
 #include "io/ImageFile.h"
 #include "io/ImageFormatIds.h"
 #include "io/ScopedEncoderOptionsProvider.h"
+#include "platform/InvalidArgException.h"
 
 using namespace Carrow::FileIO;
 using namespace IoTest;
@@ -248,8 +249,8 @@ TEST(ImageFileObject, EmptyObjectRefusesAccess)
     BITMAPINFO one{};
     one.bmiHeader = {44, 1, 1, 1, 24, 0, 4, 0, 0, 0, 0};
     EXPECT_EQ(file.UpdateData(pixel, one), 0);
-    EXPECT_THROW(file.ToFile(L"/tmp/x.png", ImageFormatPNG), std::invalid_argument);
-    EXPECT_THROW(file.FromFile(nullptr), std::invalid_argument);
+    EXPECT_THROW(file.ToFile(L"/tmp/x.png", ImageFormatPNG), CInvalidArgException);
+    EXPECT_THROW(file.FromFile(nullptr), CInvalidArgException);
 }
 
 TEST(ImageFileObject, UpdateDataTakesRotatedRowsAndRefusesMismatchedOnes)

@@ -64,8 +64,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
     qInstallMessageHandler(DropQtMessage);
-    char pattern[] = "/tmp/corvane-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern)) std::abort();
+    // Memory-backed when possible: every run writes the input and often a
+    // saved copy, and a save flushes its file to disk.
+    char shared[] = "/dev/shm/corvane-fuzz-XXXXXX";
+    char temporary[] = "/tmp/corvane-fuzz-XXXXXX";
+    const char* pattern = ::mkdtemp(shared);
+    if (!pattern) pattern = ::mkdtemp(temporary);
+    if (!pattern) std::abort();
     g_folder = pattern;
     g_input = Utf8ToWide(g_folder + "/input");
     g_output = Utf8ToWide(g_folder + "/output");
