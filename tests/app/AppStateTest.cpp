@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QtTest/QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -304,4 +306,52 @@ TEST_F(AppStates, MessageBoxesCarryTheAppNameAndTranslatedButtons)
     EXPECT_EQ(text, L"Save the changes?");
     EXPECT_EQ(cancel, LocalizeHelper::GetDictionaryItem("Dictionary", L"IDS_VELMIRA_MSGBOX_BUTTON_CANCEL"));
     EXPECT_EQ(shown, (std::vector<int>{IDOK, IDCANCEL}));
+}
+
+namespace {
+// A widget that counts the wheel events it receives.
+class WheelCounter : public QWidget {
+public:
+    using QWidget::QWidget;
+    int wheels{0};
+
+protected:
+    void wheelEvent(QWheelEvent* event) override
+    {
+        ++wheels;
+        event->accept();
+    }
+};
+} // namespace
+
+TEST_F(AppStates, TheWheelActsOnTheControlUnderTheMouse)
+{
+    QWidget main;
+    main.setGeometry(100, 100, 400, 300);
+    WheelCounter toolbar(&main);
+    toolbar.setGeometry(0, 0, 400, 40);
+    WheelCounter view(&main);
+    view.setGeometry(0, 40, 400, 260);
+    window.widget = &main;
+    window.toolbar = &toolbar;
+    window.view = &view;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const QPoint overView = view.mapToGlobal(QPoint(200, 100));
+    ASSERT_EQ(QApplication::widgetAt(overView), &view);
+
+    // The toolbar has the focus and receives the wheel; the view gets it.
+    QWheelEvent wheel(toolbar.mapFromGlobal(overView), overView, QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&toolbar, &wheel);
+    EXPECT_EQ(view.wheels, 1);
+    EXPECT_EQ(toolbar.wheels, 0);
+
+    // Over the toolbar it stays with the toolbar.
+    const QPoint overToolbar = toolbar.mapToGlobal(QPoint(50, 20));
+    QWheelEvent own(QPointF(50, 20), overToolbar, QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&toolbar, &own);
+    EXPECT_EQ(toolbar.wheels, 1);
+    EXPECT_EQ(view.wheels, 1);
 }
