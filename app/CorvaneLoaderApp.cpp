@@ -204,6 +204,9 @@ bool CCorvaneLoaderApp::IsMainWindowInFront() const
 
 BOOL CCorvaneLoaderApp::PreTranslateMessage(QObject* receiver, QEvent* event)
 {
+    // Thread-message wake-ups are made on the worker thread; they are not
+    // input and are left to the queue, which reads them under its lock.
+    if (m_threadMessages.IsReceiver(receiver)) return FALSE;
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::Wheel) return FALSE;
     if (!IsMainWindowInFront()) return FALSE;

@@ -15,6 +15,10 @@ public:
 
     bool event(QEvent* e) override
     {
+        // The wake-up event was made by the posting thread under the queue's
+        // mutex; taking the mutex before reading it orders that thread's
+        // writes (the event and the queued message) before ours.
+        m_queue.Synchronize();
         if (e->type() != kWakeEvent) return QObject::event(e);
         m_queue.DispatchOne();
         return true;
@@ -58,6 +62,14 @@ BOOL CThreadMessageQueue::Post(UINT message, WPARAM wParam, LPARAM lParam)
     // under the lock keeps the receiver alive against a concurrent Detach.
     QCoreApplication::postEvent(m_pReceiver, new QEvent(kWakeEvent));
     return TRUE;
+}
+
+void CThreadMessageQueue::Synchronize() const { std::lock_guard lock(m_mutex); }
+
+bool CThreadMessageQueue::IsReceiver(const QObject* object) const
+{
+    std::lock_guard lock(m_mutex);
+    return object != nullptr && object == m_pReceiver;
 }
 
 std::optional<THREAD_MSG> CThreadMessageQueue::TakeMessage(UINT message)

@@ -60,9 +60,15 @@ public:
     /// Number of queued messages. Any thread.
     std::size_t Size() const;
 
+    /// True when `object` is the queue's own receiver, whose wake-up events
+    /// other event filters should pass on untouched: they were made on
+    /// another thread. Any thread.
+    bool IsReceiver(const QObject* object) const;
+
 private:
     class Receiver;
     void DispatchOne();
+    void Synchronize() const;
 
     mutable std::mutex m_mutex;
     std::deque<THREAD_MSG> m_queue;      // guarded by m_mutex
