@@ -86,9 +86,25 @@ TEST_F(EditingPeriod, FileErrorsReachTheUserAsTheirMessages)
     EXPECT_FALSE(theApp.SetEditImageFile((folder + L"missing.png").c_str()));
     EXPECT_EQ(window.caption, L"[Quillmark]  " + theApp.m_strAppName);  // the old period has ended
     EXPECT_FALSE(theApp.SetEditImageFile(text.c_str()));
-    ASSERT_EQ(boxes.size(), 2u);
+    // A grey picture is refused, a cut-off JPEG cannot be decoded, and a
+    // picture larger than the reader accepts needs too much memory.
+    const std::wstring grey = folder + L"grey.png";
+    ASSERT_TRUE(QImage(16, 16, QImage::Format_Grayscale8).save(QString::fromStdWString(grey)));
+    const std::wstring jpeg = folder + L"photo.jpg";
+    ASSERT_TRUE(AppTest::WriteTestPicture(jpeg, 300, 200));
+    std::filesystem::resize_file(WideToUtf8(jpeg), std::filesystem::file_size(WideToUtf8(jpeg)) / 2);
+    EXPECT_FALSE(theApp.SetEditImageFile(grey.c_str()));
+    EXPECT_FALSE(theApp.SetEditImageFile(jpeg.c_str()));
+    const std::size_t limit = Carrow::FileIO::ImageFile::GetMaxImageBytes();
+    Carrow::FileIO::ImageFile::SetMaxImageBytes(100);
+    EXPECT_FALSE(theApp.SetEditImageFile(photo.c_str()));
+    Carrow::FileIO::ImageFile::SetMaxImageBytes(limit);
+    ASSERT_EQ(boxes.size(), 5u);
     EXPECT_EQ(boxes[0], Item(L"IDS_VELMIRA_MSG_FILE_NOT_EXIST_OR_NOT_READABLE"));
     EXPECT_EQ(boxes[1], Item(L"IDS_VELMIRA_MSG_FILE_FORMAT_NOT_IDENTIFIED"));
+    EXPECT_EQ(boxes[2], Item(L"IDS_VELMIRA_MSG_FILE_FORMAT_NOT_SUPPORT"));
+    EXPECT_EQ(boxes[3], Item(L"IDS_VELMIRA_MSG_READ_IMAGE_DATA_ERROR"));
+    EXPECT_EQ(boxes[4], Item(L"IDS_VELMIRA_MSG_NOT_ENOUGH_MEMORY"));
     EXPECT_EQ(boxTypes[0] & MB_ICONMASK, MB_ICONERROR);
     EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_IDLE);
 

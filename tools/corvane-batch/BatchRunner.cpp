@@ -23,7 +23,11 @@ namespace {
 using OperationManage::IOptParam;
 using OperationManage::OPTGUID;
 
-void PrintError(const std::wstring& text) { std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str()); }
+void PrintError(const std::wstring& text)
+{
+    std::fflush(stdout);  // keep the order of the two streams on one terminal
+    std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str());
+}
 
 const wchar_t* Item(const wchar_t* key) { return LocalizeHelper::GetDictionaryItem("Dictionary", key); }
 

@@ -11,8 +11,20 @@
 #include "app/CorvaneLoaderApp.h"
 #include "platform/TextConvert.h"
 
+namespace {
+
+// Qt's own notices (a missing runtime folder and the like) mean nothing to
+// someone repairing photos; only its serious messages reach the terminal.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(&QuietQtMessages);
     // No screen is needed: the window of the program is never shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
