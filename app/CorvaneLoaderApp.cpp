@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -179,9 +180,27 @@ void CCorvaneLoaderApp::SetAppState(int newState)
     WriteLog(LOG_LEVEL_INFO, kModule, L"CCorvaneLoaderApp::SetAppState",
              L"Application State Changed, CurrentState = %d, NewState = %d", current, newState);
     m_nAppState = newState;
+    if (current == APPSTATE_STARTING && newState == APPSTATE_IDLE) OpenLaunchFileLater();
     if (newState == APPSTATE_EXITING || !m_pMainWnd) return;
     m_pMainWnd->EnableImageView(newState != APPSTATE_PROCESSING);
     m_pMainWnd->UpdateToolbarState();
+}
+
+void CCorvaneLoaderApp::SetLaunchFile(const std::wstring& path)
+{
+    m_strLaunchFile = path.empty() || path.front() == L'/' ? path : m_strLaunchFolder + path;
+}
+
+void CCorvaneLoaderApp::OpenLaunchFileLater()
+{
+    if (m_strLaunchFile.empty() || !QCoreApplication::instance()) return;
+    // The main window is still initialising: open the photo once its event
+    // loop runs, as if it had been dropped on the window.
+    QTimer::singleShot(0, [path = std::move(m_strLaunchFile)] {
+        if (theApp.m_nAppState == APPSTATE_IDLE && theApp.SetEditImageFile(path.c_str()) && theApp.m_pMainWnd)
+            theApp.m_pMainWnd->UpdateToolbarState();
+    });
+    m_strLaunchFile.clear();
 }
 
 // ---- shortcuts and wheel routing ---------------------------------------------

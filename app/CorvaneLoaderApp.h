@@ -112,6 +112,11 @@ public:
     /// the batch tool pass their stand-in; InitInstance passes the real one.
     void SetMainWindow(IMainWindow* window) { m_pMainWnd = window; }
     IMainWindow* GetMainWindow() const { return m_pMainWnd; }
+    /// A photo named on the command line: it is opened as soon as the main
+    /// window is up (its move from STARTING to IDLE), from the event loop.
+    /// A relative `path` is taken relative to the folder the program was
+    /// started in.
+    void SetLaunchFile(const std::wstring& path);
 
     // ---- states, hotkeys, messages ---------------------------------------
 
@@ -262,6 +267,7 @@ private:
     ImageData* FindSnapshotWithPixels(std::size_t fromIndex) const;
     bool IsMainWindowInFront() const;
     int ShowMessageBox(const std::wstring& text, UINT type);
+    void OpenLaunchFileLater();
 
     IMainWindow* m_pMainWnd{nullptr};  // not owned
     std::unique_ptr<IMainWindow> m_pOwnedMainWnd;
@@ -271,6 +277,7 @@ private:
     std::unique_ptr<CAppEventFilter> m_pEventFilter;
     CAppProfile m_Profile;  // profile values under the company and application keys
     std::wstring m_strEditFilePath;  // GetEditFilePath's result stays valid while the call's caller uses it
+    std::wstring m_strLaunchFile;    // photo to open once the main window is up; empty when none
 };
 
 /// The one application object.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QStringList>
 
 #include "app/CorvaneLoaderApp.h"
 
@@ -18,6 +19,9 @@ int main(int argc, char** argv)
 #ifdef CORVANE_HAS_MAIN_DIALOG
     theApp.SetMainWindowFactory([] { return std::make_unique<CMainDlg>(); });
 #endif
+    // A photo named on the command line opens once the window is up.
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1) theApp.SetLaunchFile(args.at(1).toStdWString());
     theApp.InitInstance();
     return theApp.ExitInstance();
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <QCoreApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -313,4 +314,18 @@ TEST_F(WorkerThread, ProgressReportsAreDrainedUpToTheFinalOne)
     EXPECT_EQ(theApp.GetPendingThreadMessageCount(), 1u);
     theApp.DispatchThreadMessages();
     EXPECT_EQ(theApp.GetPendingThreadMessageCount(), 0u);
+}
+
+TEST_F(EditingPeriod, APhotoNamedAtLaunchOpensOnceTheWindowIsUp)
+{
+    theApp.m_nAppState = App::APPSTATE_STARTING;
+    theApp.SetLaunchFile(photo);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.setImageCount, 0);  // not before the window is initialised
+    theApp.SetAppState(App::APPSTATE_IDLE);
+    EXPECT_EQ(window.setImageCount, 0);  // nor inside its initialisation
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.setImageCount, 1);
+    EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
+    EXPECT_EQ(std::wstring(theApp.GetEditFilePath()), photo);
 }
