@@ -78,7 +78,8 @@ TEST_F(BatchTool, RemovesADustSpotAndChangesNothingElse)
     for (int y = 0; y < 120; ++y) {
         for (int x = 0; x < 160; ++x) {
             const bool inSquare = std::abs(x - 70) <= 7 && std::abs(y - 50) <= 7;
-            if (!inSquare) ASSERT_EQ(out.pixel(x, y), photo.pixel(x, y)) << x << "," << y;
+            if (inSquare) continue;
+            ASSERT_EQ(out.pixel(x, y), photo.pixel(x, y)) << x << "," << y;
         }
     }
     const QRgb neighbour = photo.pixel(70, 42);
