@@ -7,18 +7,12 @@
 #include <QStringList>
 
 #include "app/CorvaneLoaderApp.h"
-
-#if __has_include("mainwnd/MainDlg.h")
 #include "mainwnd/MainDlg.h"
-#define CORVANE_HAS_MAIN_DIALOG 1
-#endif
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-#ifdef CORVANE_HAS_MAIN_DIALOG
     theApp.SetMainWindowFactory([] { return std::make_unique<CMainDlg>(); });
-#endif
     // A photo named on the command line opens once the window is up.
     const QStringList args = QCoreApplication::arguments();
     if (args.size() > 1) theApp.SetLaunchFile(args.at(1).toStdWString());

@@ -1,0 +1,97 @@
+// The image view's tool notifications that start operations: the spot
+// remover's click and red-eye rectangle (worker thread), the clone stamp's
+// and the dodge-and-burn brush's finished strokes (recorded at once).
+#include "Tracewell/Log.h"
+#include "Wordhoard/LocalizeHelper.h"
+#include "app/CorvaneLoaderApp.h"
+#include "imagewindow/ViewNotify.h"
+#include "imagewindow/tools/SpotRemover.h"
+#include "mainwnd/MainDlg.h"
+#include "operations/Operators.h"
+#include "operations/OptGuids.h"
+#include "operations/OptParam_SpotRemoval.h"
+#include "platform/NotifyEvent.h"
+
+using OperationManage::Operation;
+
+namespace {
+
+constexpr const wchar_t* kModule = L"CorvaneLoader";
+
+const wchar_t* Item(const wchar_t* key) { return LocalizeHelper::GetDictionaryItem("Dictionary", key); }
+
+// Records a brush stroke the tool has already painted: the operator copies
+// the tool's picture into the operation's image on this thread. Returns the
+// notification's result: 1 when no operation could be begun.
+LRESULT RecordBrushStroke(const OperationManage::OPTGUID& kind, const wchar_t* nameKey, bool (*process)(Operation&),
+                          const wchar_t* function)
+{
+    Operation* operation = theApp.BeginProcessImage();
+    if (!operation) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, function, L"Failed to call theApp.BeginProcessImage.");
+        return 1;
+    }
+    OperationManage::OptGuidCopy(operation->m_Kind, kind);
+    operation->m_strName = Item(nameKey);
+    if (process(*operation)) theApp.EndProcessImage(operation);
+    else theApp.CancelProcessImage(operation);
+    return 0;
+}
+
+} // namespace
+
+LRESULT CMainDlg::OnDisplayWndCloneStampNotify(CNotifyEvent& notification)
+{
+    switch (notification.GetHeader().code) {
+    case ImageWindow::IWN_CLONESTAMP_END:
+        return RecordBrushStroke(OPTGUID_CLONESTAMP, L"IDS_VELMIRA_OPERATION_NAME_CLONESTAMP",
+                                 &Operator_CloneStamp::Process, L"CMainDlg::OnDisplayWndCloneStampNotify");
+    case ImageWindow::IWN_CLONESTAMP_NOSOURCE: {
+        // A posted notification: its header is ours to free once read.
+        const auto header = notification.TakeHeader();
+        theApp.DoMessageBox(Item(L"IDS_VELMIRA_MSG_CLONESTAMP_SOURCE_POINT_NOT_SET"), MB_ICONINFORMATION);
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+LRESULT CMainDlg::OnDisplayWndDodgeBurnNotify(UINT code)
+{
+    if (code != ImageWindow::IWN_DODGE_END && code != ImageWindow::IWN_BURN_END) return 0;
+    return RecordBrushStroke(OPTGUID_DODGEBURN, L"IDS_VELMIRA_OPERATION_NAME_DODGEBURN", &Operator_DodgeBurn::Process,
+                             L"CMainDlg::OnDisplayWndDodgeBurnNotify");
+}
+
+LRESULT CMainDlg::OnDisplayWndSpotRemovalNotify()
+{
+    auto* tool = dynamic_cast<ImageWindow::EmbeddedTool::SpotRemover*>(
+        theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_SPOTREMOVER));
+    if (!tool) return 0;
+    Operation* operation = theApp.BeginProcessImage();
+    if (!operation) return 0;
+    OperationManage::OptGuidCopy(operation->m_Kind, OPTGUID_SPOTREMOVAL);
+    operation->m_strName = Item(L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL");
+    auto* param = new OptParam_SpotRemoval();
+    param->m_nSpotSize = tool->GetSize();
+    const POINT spot = tool->GetSpotPos();
+    param->m_nX = spot.x;
+    param->m_nY = spot.y;
+    operation->m_pParam = param;
+    if (!BeginImageProcessThread(operation)) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, L"CMainDlg::OnDisplayWndSpotRemovalNotify",
+                 L"Failed to start the image-processing thread.");
+        theApp.CancelProcessImage(operation);
+    }
+    return 0;
+}
+
+LRESULT CMainDlg::OnDisplayWndRedeyeReductionNotify()
+{
+    // The red-eye tool is not part of this program (the application's tool
+    // array holds none), so no rectangle can be read and nothing is begun.
+    if (!theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_REDEYEREDUCTION)) return 0;
+    WriteLog(LOG_LEVEL_ERROR, kModule, L"CMainDlg::OnDisplayWndRedeyeReductionNotify",
+             L"The red-eye tool offers no rectangle to this window.");
+    return 0;
+}
