@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -35,8 +36,9 @@ std::atomic<std::size_t> g_maxImageBytes{kDefaultMaxImageBytes};
 LONG PelsPerMeter(double dpi)
 {
     if (!(dpi > 0) || !std::isfinite(dpi)) dpi = kDefaultDpi;
+    constexpr LONG kLargest = std::numeric_limits<LONG>::max();
     const double value = dpi * 39.37008 + 0.5;
-    return value >= static_cast<double>(LONG_MAX) ? LONG_MAX : static_cast<LONG>(value);
+    return value >= static_cast<double>(kLargest) ? kLargest : static_cast<LONG>(value);
 }
 
 // Only a regular file can be read as an image; a FIFO would block and a

@@ -274,7 +274,8 @@ float DpiOf(LONG pelsPerMeter)
     // friendlier to other programs than 72.009.
     const double dpi = pelsPerMeter * 0.0254;
     const double whole = std::round(dpi);
-    if (whole > 0 && static_cast<LONG>(whole * 39.37008 + 0.5) == pelsPerMeter) return static_cast<float>(whole);
+    if (whole > 0 && std::floor(whole * 39.37008 + 0.5) == static_cast<double>(pelsPerMeter))
+        return static_cast<float>(whole);
     return static_cast<float>(dpi);
 }
 

@@ -10,9 +10,12 @@
 
 using namespace Carrow::FileIO;
 
-TEST(CarrowLibrary, StartIsIdempotent)
+TEST(CarrowLibrary, StartAndStopMayBeRepeated)
 {
     // The test environment has started the library already.
+    EXPECT_EQ(Carrow::InitCarrow(), 1);
+    Carrow::UnInitCarrow();
+    Carrow::UnInitCarrow(); // not started: nothing happens
     EXPECT_EQ(Carrow::InitCarrow(), 1);
     EXPECT_EQ(Carrow::InitCarrow(), 1);
 }

@@ -153,3 +153,35 @@ TEST_F(ImageFileMetadata, DroppedMetadataAndBmpPngCarryNone)
         for (const auto& [key, values] : saved) EXPECT_TRUE(IsLayoutTag(key)) << name << " has " << key;
     }
 }
+
+TEST_F(ImageFileMetadata, MetadataTooLargeForJpegSavesTheImageWithoutIt)
+{
+    // A TIFF takes any amount of Exif text; a JPEG Exif segment holds 64 KiB
+    // (Exiv2 drops single tags over 4 KiB to fit, so many smaller ones).
+    static const char* const kTextTags[] = {
+        "Exif.Image.ImageDescription", "Exif.Image.Software",        "Exif.Image.Copyright",
+        "Exif.Image.DocumentName",     "Exif.Image.PageName",        "Exif.Image.HostComputer",
+        "Exif.Image.TargetPrinter",    "Exif.Photo.ImageUniqueID",   "Exif.Photo.CameraOwnerName",
+        "Exif.Photo.BodySerialNumber", "Exif.Photo.LensMake",        "Exif.Photo.LensModel",
+        "Exif.Photo.LensSerialNumber", "Exif.Photo.SpectralSensitivity", "Exif.Photo.RelatedSoundFile",
+        "Exif.Photo.SubSecTime",       "Exif.Photo.SubSecTimeOriginal", "Exif.Photo.SubSecTimeDigitized",
+        "Exif.Photo.OffsetTime",       "Exif.Photo.OffsetTimeOriginal"};
+    std::string commands;
+    for (const char* tag : kTextTags) commands += std::string("set ") + tag + " Ascii " + std::string(3800, 'x') + "\n";
+    WriteBytes(m_folder.File("commands.txt"), commands);
+    int status = -1;
+    RunShell("exiv2 -q -m " + ShellQuote(m_folder.File("commands.txt").string()) + " " +
+                 ShellQuote(m_folder.File("source.tif").string()) + " 2>&1",
+             &status);
+    ASSERT_EQ(status, 0);
+    const IoTest::LogWatch log;
+    ASSERT_EQ(Save("source.tif", "big.jpg", ImageFormatJPEG, FALSE), -4);
+    const auto lines = log.NewLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Exception occurred while copying metadata."), std::string::npos) << lines[0];
+    ImageFile saved;
+    EXPECT_EQ(saved.FromFile(m_folder.Wide("big.jpg").c_str()), 1) << "a whole image, only the metadata is missing";
+    const Metadata metadata = ReadMetadataWithExiv2(m_folder.File("big.jpg"));
+    EXPECT_EQ(metadata.count("Exif.Image.Make"), 0u);
+    EXPECT_EQ(metadata.count("Iptc.Application2.City"), 0u);
+}

@@ -206,6 +206,19 @@ TEST(ImageFileResolution, FileWithoutResolutionReads96Dpi)
     file.GetImageDataInfo(info);
     EXPECT_EQ(info.bmiHeader.biXPelsPerMeter, 3780);
     EXPECT_EQ(info.bmiHeader.biYPelsPerMeter, 3780);
+
+    // An absurd resolution is clamped rather than overflowing.
+    bmp[38] = '\xFE';
+    bmp[39] = bmp[40] = '\xFF';
+    bmp[41] = '\x7F';
+    WriteBytes(folder.File("b.bmp"), bmp);
+    ASSERT_EQ(file.FromFile(folder.Wide("b.bmp").c_str()), 1);
+    file.GetImageDataInfo(info);
+    EXPECT_GE(info.bmiHeader.biXPelsPerMeter, 0x7FFFFF00);
+    EXPECT_EQ(info.bmiHeader.biYPelsPerMeter, 3780);
+    const auto options = UseOptions(Options(90, 6, TRUE));
+    for (GUID format : {ImageFormatJPEG, ImageFormatPNG, ImageFormatTIFF, ImageFormatBMP})
+        EXPECT_EQ(file.ToFile(folder.Wide("b.out").c_str(), format), 1) << format.Data1;
 }
 
 TEST(ImageFilePaths, NonAsciiPathOpensAndSaves)

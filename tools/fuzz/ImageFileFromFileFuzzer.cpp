@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -33,6 +34,12 @@ std::wstring g_output;
 unsigned g_runs = 0;
 
 void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+void RemoveWorkFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+}
 
 bool WriteInput(const uint8_t* data, size_t size)
 {
@@ -72,6 +79,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     if (!pattern) pattern = ::mkdtemp(temporary);
     if (!pattern) std::abort();
     g_folder = pattern;
+    std::atexit(RemoveWorkFolder);
     g_input = Utf8ToWide(g_folder + "/input");
     g_output = Utf8ToWide(g_folder + "/output");
     ::setenv("CORVANE_LOG_DIR", g_folder.c_str(), 1);
