@@ -280,8 +280,9 @@ TEST_F(AppStates, FileFiltersListTheFourTypes)
 
 TEST_F(AppStates, SecondCopyStopsAtTheSingleInstanceLock)
 {
+    // Held here, or by a copy of the program another test runs meanwhile.
     CSingleInstanceLock first(theApp.m_strAppName);
-    ASSERT_EQ(first.Acquire(), CSingleInstanceLock::Result::Acquired);
+    ASSERT_NE(first.Acquire(), CSingleInstanceLock::Result::Failed);
     CCorvaneLoaderApp second;
     EXPECT_FALSE(second.InitServices(CCorvaneLoaderApp::InstanceCheck::Exclusive));
     EXPECT_EQ(second.m_pInstanceMutex, nullptr);

@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 
 #include <unistd.h>
@@ -37,12 +38,27 @@ void ResetApp()
 // batch tool does: libraries, dictionaries, file types, hotkeys, queue.
 class AppEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared); }
+    // The log of this test program goes to a folder of its own, so that the
+    // lines other test programs write at the same time never mix into the
+    // lines a test reads back.
+    void SetUp() override
+    {
+        const char* base = std::getenv("CORVANE_LOG_DIR");
+        m_logFolder = std::filesystem::path(base && *base ? base : QDir::tempPath().toStdString()) /
+                      ("test_app-" + std::to_string(getpid()));
+        setenv("CORVANE_LOG_DIR", m_logFolder.c_str(), 1);
+        theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared);
+    }
     void TearDown() override
     {
         ResetApp();
         theApp.ExitInstance();
+        std::error_code ignored;
+        if (::testing::UnitTest::GetInstance()->Passed()) std::filesystem::remove_all(m_logFolder, ignored);
     }
+
+private:
+    std::filesystem::path m_logFolder;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_environment =
