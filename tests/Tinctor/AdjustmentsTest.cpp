@@ -48,7 +48,9 @@ TEST(ProcessRegion, RectangleMaskAndWholeImage)
         ASSERT_TRUE(FillColor(img.pixels, img.header, Whole(), kPaint, nullptr, true));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 6; ++x) EXPECT_TRUE(Painted(img, x, y));
-        if (bits == 32) EXPECT_EQ(img.Get(3, 2).a, 7);  // the fourth byte stays
+        if (bits == 32) {
+            EXPECT_EQ(img.Get(3, 2).a, 7);  // the fourth byte stays
+        }
 
         img = Grey(6, 4, bits);
         PROCESS_REGION region;

@@ -83,7 +83,9 @@ TEST(CreateMask, RoundPenWeightsAndHeader)
         for (int x = 0; x < 21; ++x) {
             ASSERT_EQ(At(soft, 21, x, y), At(soft, 21, y, x));
             ASSERT_EQ(At(soft, 21, x, y), At(soft, 21, 20 - x, y));
-            if (std::hypot(x - 10, y - 10) >= 10.5) ASSERT_EQ(At(soft, 21, x, y), 0);
+            if (std::hypot(x - 10, y - 10) >= 10.5) {
+                ASSERT_EQ(At(soft, 21, x, y), 0);
+            }
         }
 
     ASSERT_TRUE(CreateMask(hard, header, MASK_TYPE_ROUND, 1, 0.3f));
@@ -145,7 +147,7 @@ TEST(BitBlt, CopiesBlocksInPictureCoordinatesWithClipping)
         ASSERT_TRUE(Copy(dst, {3, 2}, src, {1, 1}, 2, 2));
         EXPECT_EQ(dst.Get(3, 2), src.Get(1, 1));
         EXPECT_EQ(dst.Get(4, 3), src.Get(2, 2));
-        EXPECT_EQ(dst.Get(2, 2), Bgra({0, 0, 0, bits == 32 ? 0 : 255}));
+        EXPECT_EQ(dst.Get(2, 2), Bgra({0, 0, 0, static_cast<unsigned char>(bits == 32 ? 0 : 255)}));
 
         TestImage clipped(5, 4, bits);
         ASSERT_TRUE(Copy(clipped, {-1, -1}, src, {0, 0}, 3, 3));  // over the destination's corner
