@@ -23,6 +23,13 @@ constexpr double MarginPixels = 2.0;
 constexpr double MarginShare = 0.1;
 // A flaw covering more of the disk than this is repaired as the whole disk.
 constexpr double WholeDiskShare = 0.85;
+// Cells this close to the clicked centre, as a share of the radius, are flaw.
+constexpr double CentreShare = 0.2;
+// A faint part of a flaw departing by this many grey levels shows on a smooth
+// ground. When the prediction typically departs from intact pixels by so much
+// that the growth threshold is higher, such parts would pass for intact: the
+// test cannot be trusted and the whole disk is repaired.
+constexpr float VisibleDeparture = 24.0f;
 
 std::size_t Count(const std::vector<std::uint8_t>& mask)
 {
@@ -31,20 +38,22 @@ std::size_t Count(const std::vector<std::uint8_t>& mask)
 
 } // namespace
 
-std::vector<std::uint8_t> RemoveSpotFlawMask::Find(int width, int height, const std::vector<std::uint8_t>& disk,
-                                                   const std::vector<float>& original,
-                                                   const std::vector<float>& repaired, float typicalDeparture,
-                                                   double radius)
+std::vector<std::uint8_t> RemoveSpotFlawMask::Find(const SpotGrid& grid, const std::vector<float>& original,
+                                                   const std::vector<float>& repaired, float typicalDeparture)
 {
-    const std::vector<float> departure = Departure(disk, original, repaired);
-    const float seed = std::max(MinSeedDeparture, SeedFactor * typicalDeparture);
+    const std::vector<std::uint8_t>& disk = *grid.disk;
     const float grow = std::max(MinGrowDeparture, GrowFactor * typicalDeparture);
-    std::vector<std::uint8_t> mask = Grow(width, height, departure, seed, grow);
+    if (grow > VisibleDeparture) return disk;
+    const float seed = std::max(MinSeedDeparture, SeedFactor * typicalDeparture);
+    const std::vector<float> departure = Departure(disk, original, repaired);
+    std::vector<std::uint8_t> mask = Grow(grid.width, grid.height, departure, seed, grow);
     if (Count(mask) == 0) return disk;
-    Widen(width, height, mask, static_cast<float>(MarginPixels + MarginShare * radius));
+    AddCentre(grid, mask);
+    Widen(grid.width, grid.height, mask, static_cast<float>(MarginPixels + MarginShare * grid.radius));
     for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = (mask[i] && disk[i]) ? 1 : 0;
-    const std::size_t diskCells = Count(disk);
-    if (static_cast<double>(Count(mask)) > WholeDiskShare * static_cast<double>(diskCells)) return disk;
+    FillHoles(grid, mask);
+    const double share = static_cast<double>(Count(mask)) / static_cast<double>(Count(disk));
+    if (share > WholeDiskShare) return disk;
     return mask;
 }
 
@@ -99,6 +108,59 @@ std::vector<std::uint8_t> RemoveSpotFlawMask::Grow(int width, int height, const 
             for (int i : group) mask[i] = 1;
     }
     return mask;
+}
+
+void RemoveSpotFlawMask::AddCentre(const SpotGrid& grid, std::vector<std::uint8_t>& mask)
+{
+    const double reach = CentreShare * grid.radius;
+    const int top = std::max(0, static_cast<int>(std::floor(grid.centreY - reach)));
+    const int bottom = std::min(grid.height - 1, static_cast<int>(std::ceil(grid.centreY + reach)));
+    const int left = std::max(0, static_cast<int>(std::floor(grid.centreX - reach)));
+    const int right = std::min(grid.width - 1, static_cast<int>(std::ceil(grid.centreX + reach)));
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (std::hypot(x - grid.centreX, y - grid.centreY) <= reach) mask[static_cast<std::size_t>(y) * grid.width + x] = 1;
+}
+
+// Kept cells from which no path of kept cells (4-connected) leads to a cell
+// beside the disk lie inside the flaw, and join it.
+void RemoveSpotFlawMask::FillHoles(const SpotGrid& grid, std::vector<std::uint8_t>& mask)
+{
+    const std::vector<std::uint8_t>& disk = *grid.disk;
+    const int width = grid.width;
+    const int height = grid.height;
+    auto kept = [&](int x, int y) {
+        const std::size_t i = static_cast<std::size_t>(y) * width + x;
+        return disk[i] && !mask[i];
+    };
+    auto beside = [&](int x, int y) {
+        return x < 0 || y < 0 || x >= width || y >= height || !disk[static_cast<std::size_t>(y) * width + x];
+    };
+    std::vector<std::uint8_t> open(mask.size(), 0);
+    std::vector<int> stack;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (kept(x, y) && (beside(x - 1, y) || beside(x + 1, y) || beside(x, y - 1) || beside(x, y + 1))) {
+                open[static_cast<std::size_t>(y) * width + x] = 1;
+                stack.push_back(y * width + x);
+            }
+    while (!stack.empty()) {
+        const int i = stack.back();
+        stack.pop_back();
+        const int x = i % width;
+        const int y = i / width;
+        const int nx[] = {x - 1, x + 1, x, x};
+        const int ny[] = {y, y, y - 1, y + 1};
+        for (int k = 0; k < 4; ++k) {
+            if (beside(nx[k], ny[k]) || !kept(nx[k], ny[k])) continue;
+            const int n = ny[k] * width + nx[k];
+            if (open[n]) continue;
+            open[n] = 1;
+            stack.push_back(n);
+        }
+    }
+    for (std::size_t i = 0; i < mask.size(); ++i)
+        if (disk[i] && !open[i]) mask[i] = 1;
 }
 
 // Two-pass chamfer distance (3-4 weights, close to Euclidean) from the marked

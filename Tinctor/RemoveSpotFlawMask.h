@@ -6,6 +6,17 @@
 
 namespace ImageProcess {
 
+/// The grid a spot is repaired on and the disk in it. All grids are row by row
+/// over the same width x height cells; colours have three channels.
+struct SpotGrid {
+    int width{0};
+    int height{0};
+    const std::vector<std::uint8_t>* disk{nullptr};   ///< non-zero for the cells being repaired
+    double centreX{0.0};                              ///< the disk's centre, in cells from the grid's left
+    double centreY{0.0};                              ///< ... and from its top
+    double radius{0.0};                               ///< the disk's radius in cells
+};
+
 /// Finds the pixels of a spot's disk that belong to the flaw, so that the
 /// repair replaces them and keeps the intact picture around them (a hair
 /// across a 100-pixel disk covers a small part of it).
@@ -21,29 +32,35 @@ namespace ImageProcess {
 /// (texture noise) and is widened by a margin that grows with the disk, so
 /// that faint fringes go too. Structure that the prediction got wrong is
 /// repaired along with the flaw, as the whole-disk repair would have done, so
-/// the partial repair never leaves more of a flaw than the whole one. When
-/// nothing stands out, or the flaw fills nearly all of the disk, the whole
-/// disk is the flaw: the user asked for this spot to go. All grids are row by
-/// row over the same cells; colours have three channels. Pure function; any
-/// thread.
+/// the partial repair never leaves more of a flaw than the whole one.
+///
+/// Faint parts of a flaw must not stay behind, least of all beside the flaw,
+/// where the partial repair meets the kept pixels and would carry them into
+/// the repaired area. So the clicked centre is always flaw (the user pointed
+/// at it); intact-looking pixels that the flaw encloses are flaw too (the
+/// inside of a ring of dust, the halo it sits in); and when the prediction is
+/// so poor that a faint part that shows (a halo, a hair's thin end over a
+/// dark area) would depart no more than intact pixels do, the test cannot
+/// tell them apart and the whole disk is the flaw. When nothing stands out,
+/// or the flaw fills nearly all of the disk, the whole disk is the flaw as
+/// well: the user asked for this spot to go. Pure function; any thread.
 class RemoveSpotFlawMask {
 public:
-    /// `disk`: non-zero for the cells being repaired. `original` and `repaired`:
-    /// the cells' colours before and after the whole-disk repair.
-    /// `typicalDeparture`: the median departure (largest channel difference,
-    /// grey levels) of the repair from intact pixels. `radius`: the disk's
-    /// radius in pixels. Returns non-zero for the flawed cells, a subset of
-    /// `disk`.
-    static std::vector<std::uint8_t> Find(int width, int height, const std::vector<std::uint8_t>& disk,
-                                          const std::vector<float>& original, const std::vector<float>& repaired,
-                                          float typicalDeparture, double radius);
+    /// `original` and `repaired`: the cells' colours before and after the
+    /// whole-disk repair. `typicalDeparture`: the median departure (largest
+    /// channel difference, grey levels) of the repair from intact pixels.
+    /// Returns non-zero for the flawed cells, a subset of the disk.
+    static std::vector<std::uint8_t> Find(const SpotGrid& grid, const std::vector<float>& original,
+                                          const std::vector<float>& repaired, float typicalDeparture);
 
 private:
     static std::vector<float> Departure(const std::vector<std::uint8_t>& disk, const std::vector<float>& original,
                                         const std::vector<float>& repaired);
     static std::vector<std::uint8_t> Grow(int width, int height, const std::vector<float>& departure, float seed,
                                           float grow);
+    static void AddCentre(const SpotGrid& grid, std::vector<std::uint8_t>& mask);
     static void Widen(int width, int height, std::vector<std::uint8_t>& mask, float margin);
+    static void FillHoles(const SpotGrid& grid, std::vector<std::uint8_t>& mask);
 };
 
 } // namespace ImageProcess

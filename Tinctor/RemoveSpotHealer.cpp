@@ -46,8 +46,9 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
     Solve(m_inDisk);
     Report(progress, 2);
     const float typicalDeparture = source ? source->typicalDeparture : search.SmoothFillDeparture();
-    const std::vector<std::uint8_t> flaw = RemoveSpotFlawMask::Find(m_width, m_height, m_inDisk, m_original,
-                                                                    m_repaired, typicalDeparture, m_disk.Radius());
+    const SpotGrid grid{m_width, m_height, &m_inDisk, m_disk.CenterX() - m_grid.left, m_disk.CenterY() - m_grid.top,
+                        m_disk.Radius()};
+    const std::vector<std::uint8_t> flaw = RemoveSpotFlawMask::Find(grid, m_original, m_repaired, typicalDeparture);
     if (flaw != m_inDisk) Solve(flaw);
     Report(progress, 3);
     Compose(flaw);

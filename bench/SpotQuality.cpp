@@ -9,24 +9,23 @@
 //   - PSNR and SSIM inside the repaired disk, and in its rim (the outermost
 //     3 px of the disk, where a seam would show; SSIM's 11 px window there
 //     also sees the untouched pixels just outside);
-//   - how much of the flaw is gone: its contrast against the clean photo
-//     before and after the repair, weighted by the painted opacity and signed
-//     by the way each painted layer pushed the colour (darker or brighter
-//     than its ground), so that texture which differs from the clean photo in
-//     no particular direction averages out (a plain mean absolute difference
-//     would count every texture difference as flaw left over, and favour
-//     blurred fills). The mean absolute difference to the clean photo over
-//     the flaw's pixels, before and after, is printed beside it.
+//   - whether the flaw is gone (see GoneDefinition below, which is printed
+//     at the top of the output); failures are listed and crops of the worst
+//     (flawed / repaired / control repair / clean, enlarged) are written as
+//     PNG into /tmp/spotfails/ (or the folder given with --fails).
 // Areas are classed flat or textured by the high-pass energy of the clean
 // photo around the flaw. Fixed seed; prints tables of medians.
 //
-// Usage: bench_SpotQuality [--list] [photo folder]  (default: OpenCV's sample
-// images); --list also prints one line per flaw.
+// Usage: bench_SpotQuality [--list] [--fails folder] [--seed n] [photo folder]
+// (default: OpenCV's sample images); --list also prints one line per flaw,
+// --seed draws another set of flaws.
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -55,6 +54,30 @@ constexpr double DarkFlawGround = 80.0;
 constexpr double BrightFlawGround = 175.0;
 constexpr double SpotStrength = 0.8;
 constexpr int InpaintRadius = 3;
+// Pixels under layers of less total opacity than this are not part of the flaw.
+constexpr double MinFlawOpacity = 0.05;
+constexpr double GoneThreshold = 0.9;
+// Crops are kept for flaws less gone than this (failures and near misses),
+// and the worst SavedCrops of them are written.
+constexpr double CropBelow = 0.95;
+constexpr std::size_t SavedCrops = 24;
+
+const char* const GoneDefinition =
+    "A flaw is GONE when less than 10 % of its contrast remains beyond the noise floor:\n"
+    "  F        = pixels under painted layers of total opacity >= 0.05\n"
+    "  s        = sign(flawed - clean) per pixel and channel (the direction the flaw pushed)\n"
+    "  C        = sum over F of |flawed - clean|           (the flaw's contrast before repair)\n"
+    "  control  = the same method on the same square of the CLEAN photo\n"
+    "  F splits into pixels the repair left as they were (kept), pixels both the repair and the\n"
+    "  control changed (both), and pixels only the repair changed (only):\n"
+    "  L(part)  = sum over the part of s * (repaired - clean)  (signed leftover; texture error\n"
+    "             with no particular direction cancels)\n"
+    "  L0       = max(0, sum over 'both' of s * (control - clean))  (the noise floor: the error\n"
+    "             in the flaw's direction that the repair makes there anyway, without the flaw)\n"
+    "  left     = max(0, L(kept)) + max(0, L(only)) + max(0, L(both) - L0)\n"
+    "  gone     = 1 - min(1, left / C);  a failure when gone < 90 %\n"
+    "Kept pixels count with the flaw they still hold; pixels only the flawed run repaired get\n"
+    "no floor. The listing shows L = L(all) / C and L0 / C.\n";
 
 enum class FlawKind { DarkDust, BrightDust, Hair, RingDust };
 const char* const KindNames[] = {"dark dust", "bright dust", "hair", "ring dust"};
@@ -76,14 +99,18 @@ struct Score {
     double psnrRim{0.0};
     double ssimDisk{0.0};
     double ssimRim{0.0};
-    double gone{0.0};           ///< share of the flaw removed, 0 to 1
-    double absBefore{0.0};      ///< mean |flawed - clean| over flaw pixels
+    double gone{0.0};           ///< share of the flaw removed, 0 to 1 (see GoneDefinition)
+    double remains{0.0};        ///< signed leftover of the flaw after repair, share of its contrast
+    double floor{0.0};          ///< the same measure for the control repair of the clean photo
+    double contrast{0.0};       ///< mean |flawed - clean| over the flaw's pixels and channels
     double absAfter{0.0};       ///< mean |repair - clean| over flaw pixels
 };
 
 struct Result {
+    const char* photo{""};
     Flaw flaw;
     std::array<Score, MethodCount> scores;
+    cv::Mat crops;              ///< flawed / RemoveSpot / its control / clean / difference, when RemoveSpot's gone < CropBelow
 };
 
 double Uniform(std::mt19937& rng, double lo, double hi)
@@ -141,11 +168,10 @@ void Blend(cv::Vec3b& pixel, const cv::Vec3d& colour, double alpha)
     for (int c = 0; c < 3; ++c) pixel[c] = cv::saturate_cast<uchar>(pixel[c] + alpha * (colour[c] - pixel[c]));
 }
 
-/// Records that a layer of opacity `alpha` was painted over the pixel, pushing
-/// it darker (`push` -1) or brighter (+1) than its ground.
-void Cover(cv::Mat& opacity, int x, int y, double alpha, double push)
+/// Records that a layer of opacity `alpha` was painted over the pixel.
+void Cover(cv::Mat& opacity, int x, int y, double alpha)
 {
-    opacity.at<double>(y, x) += push * alpha;
+    opacity.at<double>(y, x) += alpha;
 }
 
 /// Pixels a flaw may cover: its diameter's square around its centre.
@@ -177,7 +203,7 @@ void PaintDust(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19937&
             // Soft edge that reaches zero at the flaw's diameter.
             const double alpha = strength * std::min(1.0, (radius - d) / softness);
             Blend(image.at<cv::Vec3b>(y, x), colour, alpha);
-            Cover(opacity, x, y, alpha, dark ? -1.0 : 1.0);
+            Cover(opacity, x, y, alpha);
         }
 }
 
@@ -208,7 +234,7 @@ void PaintHair(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19937&
         for (int x = box.x; x < box.br().x; ++x)
             if (alpha.at<double>(y, x) > 0) {
                 Blend(image.at<cv::Vec3b>(y, x), colour, alpha.at<double>(y, x));
-                Cover(opacity, x, y, alpha.at<double>(y, x), -1.0);
+                Cover(opacity, x, y, alpha.at<double>(y, x));
             }
 }
 
@@ -232,14 +258,13 @@ void PaintRingDust(cv::Mat& image, cv::Mat& opacity, const Flaw& flaw, std::mt19
             const double ringAlpha = 0.85 * SoftEdge(ringWidth / 2.0 - std::abs(d - ringRadius), 1.0);
             Blend(pixel, halo, haloAlpha);
             Blend(pixel, dark, ringAlpha);
-            Cover(opacity, x, y, haloAlpha, 1.0);
-            Cover(opacity, x, y, ringAlpha, -1.0);
+            Cover(opacity, x, y, haloAlpha);
+            Cover(opacity, x, y, ringAlpha);
         }
 }
 
-/// Paints the flaw and returns its signed opacity at every pixel: negative
-/// where it darkened the photo, positive where it brightened it, 0 where it
-/// left it alone.
+/// Paints the flaw and returns the total opacity of its layers at every pixel
+/// (0 where it left the photo alone).
 cv::Mat PaintFlaw(cv::Mat& image, const Flaw& flaw, std::mt19937& rng)
 {
     cv::Mat opacity(image.size(), CV_64F, cv::Scalar(0));
@@ -355,40 +380,49 @@ double Ssim(const cv::Mat& a, const cv::Mat& b, const cv::Mat& mask, const cv::R
     return (mean[0] + mean[1] + mean[2]) / 3.0;
 }
 
-// The flaw is what was painted: layers of some opacity that pushed the clean
-// colours darker or brighter than their ground. What is left of it is the
-// repair's difference from the clean photo, weighted by that signed opacity,
-// as a share of the flawed photo's (1 = untouched, 0 = gone). An error that
-// has no particular direction, as a texture that differs from the clean photo
-// has, averages out and does not count as flaw left over; a repair that is
-// darker where a dark flaw was does. The mean absolute difference to the
-// clean photo over the flaw's pixels, before and after, is kept beside it.
-void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& opacity,
-                      const Flaw& flaw, Score& score)
+bool Changed(const cv::Vec3b& before, const cv::Vec3b& after)
 {
-    double before = 0.0, left = 0.0, absBefore = 0.0, absAfter = 0.0;
+    return before[0] != after[0] || before[1] != after[1] || before[2] != after[2];
+}
+
+/// Fills the removal fields of `score` (see GoneDefinition) from the repair of
+/// the flawed photo and the control repair of the clean one.
+void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& control,
+                      const cv::Mat& opacity, const Flaw& flaw, Score& score)
+{
+    enum Part { Kept, Both, Only };
+    double left[3] = {0.0, 0.0, 0.0};
+    double before = 0.0, floor = 0.0, absAfter = 0.0;
     int count = 0;
     const cv::Rect box = FlawBox(flaw);
     for (int y = box.y; y < box.br().y; ++y)
         for (int x = box.x; x < box.br().x; ++x) {
-            const double push = opacity.at<double>(y, x);
-            if (push == 0.0) continue;
-            const cv::Vec3b c = clean.at<cv::Vec3b>(y, x), f = flawed.at<cv::Vec3b>(y, x), r = repaired.at<cv::Vec3b>(y, x);
+            if (opacity.at<double>(y, x) < MinFlawOpacity) continue;
+            const cv::Vec3b c = clean.at<cv::Vec3b>(y, x), f = flawed.at<cv::Vec3b>(y, x);
+            const cv::Vec3b r = repaired.at<cv::Vec3b>(y, x), r0 = control.at<cv::Vec3b>(y, x);
+            const Part part = !Changed(f, r) ? Kept : Changed(c, r0) ? Both : Only;
             for (int k = 0; k < 3; ++k) {
-                before += push * (double(f[k]) - c[k]);
-                left += push * (double(r[k]) - c[k]);
-                absBefore += std::abs(double(f[k]) - c[k]);
+                const double d = double(f[k]) - c[k];
+                const double sign = d > 0 ? 1.0 : d < 0 ? -1.0 : 0.0;
+                before += std::abs(d);
+                left[part] += sign * (double(r[k]) - c[k]);
+                if (part == Both) floor += sign * (double(r0[k]) - c[k]);
                 absAfter += std::abs(double(r[k]) - c[k]);
             }
             count += 3;
         }
-    score.gone = before > 0 ? 1.0 - std::clamp(left / before, 0.0, 1.0) : 1.0;
-    score.absBefore = count ? absBefore / count : 0.0;
+    floor = std::max(floor, 0.0);
+    const double remaining =
+        std::max(left[Kept], 0.0) + std::max(left[Only], 0.0) + std::max(left[Both] - floor, 0.0);
+    score.contrast = count ? before / count : 0.0;
     score.absAfter = count ? absAfter / count : 0.0;
+    score.remains = before > 0.0 ? (left[Kept] + left[Both] + left[Only]) / before : 0.0;
+    score.floor = before > 0.0 ? floor / before : 0.0;
+    score.gone = before > 0.0 ? 1.0 - std::min(1.0, remaining / before) : 1.0;
 }
 
-Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& opacity,
-                  const Flaw& flaw)
+Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& control,
+                  const cv::Mat& opacity, const Flaw& flaw)
 {
     Score score;
     const cv::Mat disk = DiskMask(clean.size(), flaw, 0.0, 1e9);
@@ -398,7 +432,7 @@ Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& re
     score.psnrRim = Psnr(repaired, clean, rim);
     score.ssimDisk = Ssim(repaired, clean, disk, square);
     score.ssimRim = Ssim(repaired, clean, rim, square);
-    ScoreFlawRemoval(clean, flawed, repaired, opacity, flaw, score);
+    ScoreFlawRemoval(clean, flawed, repaired, control, opacity, flaw, score);
     return score;
 }
 
@@ -455,20 +489,118 @@ void PrintQualityTable(const std::vector<Result>& results)
     }
 }
 
+bool Failed(const Score& score)
+{
+    return score.gone < GoneThreshold;
+}
+
 void PrintRemovalTable(const std::vector<Result>& results)
 {
-    std::printf("\nFlaw removal. Per method: share of the flaw gone (median, minimum), flaws under 90 %%;"
-                " mean |difference to clean| over flaw pixels before -> after (median)\n");
+    std::printf("\nFlaw removal. Per method: share gone (median, minimum), failures (gone < 90 %%) in all and by"
+                " kind; medians of L and L0; mean |difference to clean| over F before -> after (median)\n");
+    std::vector<const Result*> all;
+    for (const Result& r : results) all.push_back(&r);
     for (int m = 0; m < MethodCount; ++m) {
-        std::vector<const Result*> all;
-        for (const Result& r : results) all.push_back(&r);
         const auto gone = Collect(all, m, [](const Score& s) { return s.gone; });
-        const auto under = std::count_if(gone.begin(), gone.end(), [](double g) { return g < 0.9; });
-        std::printf("%-12s gone %5.1f %% (min %5.1f %%), under 90 %%: %3ld of %zu; |diff| %5.1f -> %5.1f\n", MethodNames[m],
-                    100 * Median(gone), 100 * *std::min_element(gone.begin(), gone.end()), static_cast<long>(under),
-                    gone.size(), Median(Collect(all, m, [](const Score& s) { return s.absBefore; })),
+        int failures[4] = {0, 0, 0, 0};
+        for (const Result& r : results)
+            if (Failed(r.scores[m])) ++failures[static_cast<int>(r.flaw.kind)];
+        std::printf("%-12s gone %5.1f %% (min %5.1f %%), failures %3d of %zu (dark %d, bright %d, hair %d, ring %d);"
+                    " L %5.1f %%, L0 %5.1f %%; |diff| %5.1f -> %5.1f\n",
+                    MethodNames[m], 100 * Median(gone), 100 * *std::min_element(gone.begin(), gone.end()),
+                    failures[0] + failures[1] + failures[2] + failures[3], gone.size(), failures[0], failures[1],
+                    failures[2], failures[3], 100 * Median(Collect(all, m, [](const Score& s) { return s.remains; })),
+                    100 * Median(Collect(all, m, [](const Score& s) { return s.floor; })),
+                    Median(Collect(all, m, [](const Score& s) { return s.contrast; })),
                     Median(Collect(all, m, [](const Score& s) { return s.absAfter; })));
     }
+}
+
+void PrintFlaw(const Result& r)
+{
+    std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", r.photo, KindNames[static_cast<int>(r.flaw.kind)], r.flaw.diameter,
+                r.flaw.cx, r.flaw.cy, r.flaw.textured ? "tex " : "flat");
+    for (const Score& s : r.scores)
+        std::printf(" | %5.1f %5.1f %4.0f%% %+4.0f%% %+4.0f%%", s.psnrDisk, s.psnrRim, 100 * s.gone, 100 * s.remains,
+                    100 * s.floor);
+    std::printf(" | C %5.1f\n", r.scores[0].contrast);
+}
+
+void PrintFlawHeading()
+{
+    std::printf("%-16s %-11s %-5s %-9s %-4s", "photo", "kind", "size", "centre", "area");
+    for (const char* m : MethodNames) std::printf(" | %-29s", m);
+    std::printf(" | flaw contrast\n%-16s %-11s %-5s %-9s %-4s", "", "", "", "", "");
+    for (int m = 0; m < MethodCount; ++m) std::printf(" | %-29s", "PSNR disk, rim; gone, L, L0");
+    std::printf(" |\n");
+}
+
+/// Lists every flaw that some method failed to remove, RemoveSpot's worst first.
+void PrintFailures(std::vector<const Result*> failed)
+{
+    std::sort(failed.begin(), failed.end(),
+              [](const Result* a, const Result* b) { return a->scores[0].gone < b->scores[0].gone; });
+    std::printf("\nFlaws some method failed to remove (gone < 90 %%): %zu\n", failed.size());
+    if (failed.empty()) return;
+    PrintFlawHeading();
+    for (const Result* r : failed) PrintFlaw(*r);
+}
+
+/// Side by side, enlarged: the flawed photo, RemoveSpot's repair, its control
+/// repair of the clean photo, the clean photo and the difference between the
+/// repair and the control (three times, around mid grey), around the click
+/// square.
+cv::Mat CropStrip(const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& control, const cv::Mat& clean,
+                  const Flaw& flaw)
+{
+    const cv::Rect square = SpotSquare(flaw);
+    const int pad = std::max(4, square.width / 4);
+    const cv::Rect roi = (square + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & cv::Rect(0, 0, clean.cols, clean.rows);
+    const int zoom = std::max(2, 200 / roi.width);
+    cv::Mat difference;
+    cv::Mat(repaired(roi)).convertTo(difference, CV_16SC3);
+    cv::Mat controlRoi;
+    cv::Mat(control(roi)).convertTo(controlRoi, CV_16SC3);
+    difference = 3 * (difference - controlRoi) + cv::Scalar(128, 128, 128);
+    difference.convertTo(difference, CV_8UC3);
+    std::vector<cv::Mat> panels;
+    for (const cv::Mat& image : {flawed(roi), repaired(roi), control(roi), clean(roi), difference}) {
+        cv::Mat panel;
+        cv::resize(image, panel, cv::Size(), zoom, zoom, cv::INTER_NEAREST);
+        cv::copyMakeBorder(panel, panel, 0, 0, 0, 4, cv::BORDER_CONSTANT, cv::Scalar(255, 0, 255));
+        panels.push_back(panel);
+    }
+    cv::Mat strip;
+    cv::hconcat(panels, strip);
+    return strip;
+}
+
+/// Writes the crops of the flaws RemoveSpot removed worst (failures first,
+/// then near misses) as PNG into `folder`.
+void SaveWorstCrops(const std::vector<Result>& results, const std::string& folder)
+{
+    std::vector<const Result*> worst;
+    for (const Result& r : results)
+        if (!r.crops.empty()) worst.push_back(&r);
+    std::sort(worst.begin(), worst.end(),
+              [](const Result* a, const Result* b) { return a->scores[0].gone < b->scores[0].gone; });
+    if (worst.size() > SavedCrops) worst.resize(SavedCrops);
+    if (worst.empty()) return;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (std::size_t i = 0; i < worst.size(); ++i) {
+        const Result& r = *worst[i];
+        char name[160];
+        std::snprintf(name, sizeof name, "%02zu_gone%03d_%.*s_%s_d%d_%d_%d.png", i,
+                      static_cast<int>(std::lround(100 * r.scores[0].gone)),
+                      static_cast<int>(std::strcspn(r.photo, ".")), r.photo, KindNames[static_cast<int>(r.flaw.kind)],
+                      r.flaw.diameter, r.flaw.cx, r.flaw.cy);
+        for (char* c = name; *c; ++c)
+            if (*c == ' ') *c = '-';
+        cv::imwrite(folder + "/" + name, r.crops);
+    }
+    std::printf("\nCrops of the %zu flaws RemoveSpot removed worst (flawed | repaired | control | clean |"
+                " 3 x (repaired - control)) in %s\n", worst.size(), folder.c_str());
 }
 
 void PrintTargets(const std::vector<Result>& results)
@@ -490,9 +622,23 @@ void PrintTargets(const std::vector<Result>& results)
                 medianOf(0, true, disk) - medianOf(2, true, disk));
     std::printf("median rim PSNR over TELEA / NS:           %+6.2f / %+6.2f dB (target >= 0)\n",
                 medianOf(0, false, rim) - medianOf(1, false, rim), medianOf(0, false, rim) - medianOf(2, false, rim));
+    const auto failures = std::count_if(results.begin(), results.end(), [](const Result& r) { return Failed(r.scores[0]); });
+    std::printf("flaws less than 90 %% gone:                 %6ld (target 0)\n", static_cast<long>(failures));
 }
 
-std::vector<Result> RunPhoto(const cv::Mat& clean, std::mt19937& rng)
+cv::Mat Repair(const cv::Mat& image, const Flaw& flaw, Method method)
+{
+    switch (method) {
+    case Method::Telea: return RepairWithInpaint(image, flaw, cv::INPAINT_TELEA);
+    case Method::NavierStokes: return RepairWithInpaint(image, flaw, cv::INPAINT_NS);
+    case Method::RemoveSpot: break;
+    }
+    return RepairWithRemoveSpot(image, flaw);
+}
+
+/// Paints one flaw after another on copies of the photo, repairs each with
+/// every method and repairs the same square of the clean photo as control.
+std::vector<Result> RunPhoto(const char* name, const cv::Mat& clean, std::mt19937& rng)
 {
     cv::Mat grey;
     cv::cvtColor(clean, grey, cv::COLOR_BGR2GRAY);
@@ -501,13 +647,18 @@ std::vector<Result> RunPhoto(const cv::Mat& clean, std::mt19937& rng)
         const auto kind = static_cast<FlawKind>(i % 4);
         const int diameter = Diameters[(i / 4 + i) % std::size(Diameters)];
         Result result;
+        result.photo = name;
         result.flaw = PlaceFlaw(grey, kind, diameter, (i / 2) % 2 == 1, rng);
         cv::Mat flawed = clean.clone();
         const cv::Mat opacity = PaintFlaw(flawed, result.flaw, rng);
         const Flaw& f = result.flaw;
-        result.scores[0] = ScoreRepair(clean, flawed, RepairWithRemoveSpot(flawed, f), opacity, f);
-        result.scores[1] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, f, cv::INPAINT_TELEA), opacity, f);
-        result.scores[2] = ScoreRepair(clean, flawed, RepairWithInpaint(flawed, f, cv::INPAINT_NS), opacity, f);
+        for (int m = 0; m < MethodCount; ++m) {
+            const cv::Mat repaired = Repair(flawed, f, static_cast<Method>(m));
+            const cv::Mat control = Repair(clean, f, static_cast<Method>(m));
+            result.scores[m] = ScoreRepair(clean, flawed, repaired, control, opacity, f);
+            if (m == 0 && result.scores[0].gone < CropBelow)
+                result.crops = CropStrip(flawed, repaired, control, clean, f);
+        }
         results.push_back(result);
     }
     return results;
@@ -515,23 +666,21 @@ std::vector<Result> RunPhoto(const cv::Mat& clean, std::mt19937& rng)
 
 } // namespace
 
-void PrintFlaw(const char* photo, const Result& r)
-{
-    std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", photo, KindNames[static_cast<int>(r.flaw.kind)], r.flaw.diameter,
-                r.flaw.cx, r.flaw.cy, r.flaw.textured ? "tex " : "flat");
-    for (const Score& s : r.scores) std::printf(" | %5.1f %5.1f %4.0f%%", s.psnrDisk, s.psnrRim, 100 * s.gone);
-    std::printf(" | contrast %5.1f\n", r.scores[0].absBefore);
-}
-
 int main(int argc, char** argv)
 {
     bool list = false;
     std::string folder = DefaultFolder;
+    std::string failFolder = "/tmp/spotfails";
+    unsigned seed = Seed;
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--list") list = true;
-        else folder = std::string(argv[i]) + "/";
+        const std::string arg = argv[i];
+        if (arg == "--list") list = true;
+        else if (arg == "--fails" && i + 1 < argc) failFolder = argv[++i];
+        else if (arg == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::stoul(argv[++i]));
+        else folder = arg + "/";
     }
-    std::mt19937 rng(Seed);
+    std::printf("%s\n", GoneDefinition);
+    std::mt19937 rng(seed);
     std::vector<Result> all;
     std::printf("%-18s %6s %6s | median PSNR disk: RemoveSpot TELEA NS\n", "photo", "flaws", "tex");
     for (const char* name : Photos) {
@@ -540,9 +689,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s%s\n", folder.c_str(), name);
             continue;
         }
-        const std::vector<Result> results = RunPhoto(clean, rng);
-        if (list)
-            for (const Result& r : results) PrintFlaw(name, r);
+        const std::vector<Result> results = RunPhoto(name, clean, rng);
+        if (list) {
+            PrintFlawHeading();
+            for (const Result& r : results) PrintFlaw(r);
+        }
         std::vector<const Result*> view;
         for (const Result& r : results) view.push_back(&r);
         const auto textured = std::count_if(results.begin(), results.end(), [](const Result& r) { return r.flaw.textured; });
@@ -555,6 +706,11 @@ int main(int argc, char** argv)
     if (all.empty()) return 1;
     PrintQualityTable(all);
     PrintRemovalTable(all);
+    std::vector<const Result*> failed;
+    for (const Result& r : all)
+        if (std::any_of(r.scores.begin(), r.scores.end(), Failed)) failed.push_back(&r);
+    PrintFailures(failed);
+    SaveWorstCrops(all, failFolder);
     PrintTargets(all);
     return 0;
 }

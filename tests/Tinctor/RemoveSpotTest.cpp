@@ -1,10 +1,12 @@
 // ImageProcess::RemoveSpot: flaws vanish, nothing outside the square changes,
 // every size and position is safe, bad arguments are refused.
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,53 @@ int LargestDifference(const TestImage& a, const TestImage& b, double cx, double 
             largest = std::max({largest, std::abs(p.b - q.b), std::abs(p.g - q.g), std::abs(p.r - q.r)});
         }
     return largest;
+}
+
+/// A gentle gradient in each channel with photographic grain (standard
+/// deviation 2 grey levels).
+TestImage GrainyGradient(int width, int height, int bits, unsigned seed)
+{
+    TestImage image(width, height, bits);
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> grain(0.0, 2.0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            auto level = [&](double base) {
+                return static_cast<unsigned char>(std::clamp(base + grain(rng), 0.0, 255.0));
+            };
+            image.Set(x, y, {level(90.0 + 40.0 * x / width), level(110.0), level(130.0 - 30.0 * y / height), 0});
+        }
+    return image;
+}
+
+/// Lays `colour` over pixel (x, y) with opacity `alpha` (0 to 1).
+void Lay(TestImage& image, int x, int y, Bgra colour, double alpha)
+{
+    const Bgra p = image.Get(x, y);
+    auto mix = [alpha](unsigned char a, unsigned char b) {
+        return static_cast<unsigned char>(std::lround(a + alpha * (b - a)));
+    };
+    image.Set(x, y, {mix(p.b, colour.b), mix(p.g, colour.g), mix(p.r, colour.r), p.a});
+}
+
+/// How much of a flaw a repair left, as a share of its contrast: the repair's
+/// difference from the clean picture in the direction the flaw pushed each
+/// channel, summed over `pixels`, divided by the flaw's own difference there.
+double Leftover(const TestImage& clean, const TestImage& flawed, const TestImage& repaired,
+                const std::vector<POINT>& pixels)
+{
+    double contrast = 0.0;
+    double left = 0.0;
+    for (const POINT& p : pixels) {
+        const Bgra c = clean.Get(p.x, p.y), f = flawed.Get(p.x, p.y), r = repaired.Get(p.x, p.y);
+        const int cs[] = {c.b, c.g, c.r}, fs[] = {f.b, f.g, f.r}, rs[] = {r.b, r.g, r.r};
+        for (int k = 0; k < 3; ++k) {
+            const int d = fs[k] - cs[k];
+            contrast += std::abs(d);
+            left += (d > 0 ? 1 : d < 0 ? -1 : 0) * (rs[k] - cs[k]);
+        }
+    }
+    return contrast > 0.0 ? left / contrast : 0.0;
 }
 
 } // namespace
@@ -323,4 +372,63 @@ TEST(RemoveSpotDiskTest, StrengthSetsTheWidthOfTheSoftEdge)
     EXPECT_LT(soft.Weight(50 + 30, 50), 1.0f);
     EXPECT_GT(soft.Weight(50 + 30, 50), 0.0f);
     EXPECT_EQ(soft.Weight(50, 50), 1.0f);
+}
+
+TEST(RemoveSpotTest, FaintHaloAroundDustGoes)
+{
+    // A dark speck in a faint bright halo that fades out towards its edge, as
+    // dust on a scanned slide leaves, on a grainy ground, clicked with a
+    // generous square: the halo goes to its faint edge, and the picture well
+    // beyond it is kept as it was.
+    for (int bits : {24, 32}) {
+        const TestImage clean = GrainyGradient(200, 160, bits, 21);
+        TestImage flawed = clean;
+        const int cx = 100, cy = 80;
+        std::vector<POINT> halo;
+        for (int y = cy - 15; y <= cy + 15; ++y)
+            for (int x = cx - 15; x <= cx + 15; ++x) {
+                const double d = std::hypot(x - cx, y - cy);
+                const double haloAlpha = 0.35 * std::clamp((12.0 - d) / 6.0, 0.0, 1.0);
+                if (haloAlpha <= 0.0) continue;
+                Lay(flawed, x, y, {230, 235, 235, 0}, haloAlpha);
+                if (d <= 5.0) Lay(flawed, x, y, {25, 25, 30, 0}, 0.9);
+                else if (haloAlpha >= 0.05) halo.push_back(POINT{x, y});
+            }
+        TestImage repaired = flawed;
+        ASSERT_TRUE(Spot(repaired, {cx - 25, cy - 25, 51}));
+        EXPECT_LT(Leftover(clean, flawed, repaired, halo), 0.1) << bits << " bits";
+        for (int y = cy - 25; y <= cy + 25; ++y)
+            for (int x = cx - 25; x <= cx + 25; ++x)
+                if (std::hypot(x - cx, y - cy) >= 21 && std::hypot(x - cx, y - cy) < 24) {
+                    ASSERT_EQ(repaired.Get(x, y), clean.Get(x, y)) << x << "," << y;
+                }
+    }
+}
+
+TEST(RemoveSpotTest, FadingHairTipGoes)
+{
+    // A hair across a large disk whose end thins out to nothing, on a grainy
+    // ground: its faint tip goes with the rest, and the picture beside it stays.
+    const TestImage clean = GrainyGradient(240, 200, 24, 33);
+    TestImage flawed = clean;
+    const int cx = 120, cy = 100;
+    std::vector<POINT> tip;
+    for (int x = cx - 30; x <= cx + 30; ++x) {
+        const double t = (x - (cx - 30)) / 60.0;
+        const double alpha = 0.9 * std::clamp((1.0 - t) / 0.45, 0.0, 1.0);
+        const int y = cy + static_cast<int>(std::lround(6.0 * std::sin(t * 3.0)));
+        if (alpha <= 0.0) continue;
+        Lay(flawed, x, y, {20, 20, 25, 0}, alpha);
+        if (t > 0.6 && alpha >= 0.05) tip.push_back(POINT{x, y});
+    }
+    TestImage repaired = flawed;
+    const Square s{cx - 40, cy - 40, 81};
+    ASSERT_TRUE(Spot(repaired, s));
+    EXPECT_LT(Leftover(clean, flawed, repaired, tip), 0.1);
+    // Far from the hair the picture is kept as it was.
+    for (int y = s.top; y < s.top + s.size; ++y)
+        for (int x = s.left; x < s.left + s.size; ++x)
+            if (std::abs(y - cy) >= 24 && std::hypot(x - cx, y - cy) < 30) {
+                ASSERT_EQ(repaired.Get(x, y), clean.Get(x, y)) << x << "," << y;
+            }
 }
