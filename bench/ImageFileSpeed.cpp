@@ -27,6 +27,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "io/AtomicFileWriter.h"
@@ -198,6 +199,8 @@ BENCHMARK(BM_Cjpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)
 // Prints the usual table, then the medians side by side with their ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
@@ -242,7 +245,9 @@ int main(int argc, char** argv)
     args.push_back(interleave.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    // Colours only on a terminal, so a saved report stays plain text.
+    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Defaults
+                                                 : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::error_code ignored;
