@@ -1,7 +1,9 @@
 #include "Tinctor/RemoveSpotSourceSearch.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace ImageProcess {
 
@@ -136,7 +138,7 @@ std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
     if (refined.empty()) return std::nullopt;
     SpotSource source;
     source.parts = Blend(std::move(refined));
-    source.typicalDeparture = TypicalDeparture(BuildRing(1), source.parts);
+    source.typicalDeparture = TypicalDeparture(finer.empty() ? coarse : finer.back(), source.parts);
     return source;
 }
 
@@ -191,19 +193,32 @@ RemoveSpotSourceSearch::Ring RemoveSpotSourceSearch::BuildRing(int scale) const
     ring.scale = scale;
     ring.outerRadius = RingOuterRadius(m_disk.Radius(), scale);
     const double inner = m_disk.OuterRadius() + HalfDiagonal * scale;
-    const int originX = m_anchorX - scale / 2;
-    const int originY = m_anchorY - scale / 2;
+    ring.originX = m_anchorX - scale / 2;
+    ring.originY = m_anchorY - scale / 2;
     const int reachCells = static_cast<int>(std::ceil(ring.outerRadius / scale)) + 1;
     const RECT& bounds = m_disk.Bounds();
     ring.reach = RECT{std::max(bounds.left - 1, 0), std::max(bounds.top - 1, 0),
                       std::min(bounds.right + 1, m_image.width), std::min(bounds.bottom + 1, m_image.height)};
+    const double centreI = (m_disk.CenterX() - ring.originX - (scale - 1) / 2.0) / scale;
     for (int j = -reachCells; j <= reachCells; ++j) {
-        for (int i = -reachCells; i <= reachCells; ++i) {
-            const int x = originX + i * scale;
-            const int y = originY + j * scale;
-            if (x < 0 || y < 0 || x + scale > m_image.width || y + scale > m_image.height) continue;
+        const int y = ring.originY + j * scale;
+        if (y < 0 || y + scale > m_image.height) continue;
+        const double dy = y + (scale - 1) / 2.0 - m_disk.CenterY();
+        // Only the cells between the inner and outer circle on this row are
+        // looked at; the exact test below decides, the spans only skip the
+        // cells that are clearly outside (a cell of margin on each side).
+        const double outerSpan = std::sqrt(std::max(ring.outerRadius * ring.outerRadius - dy * dy, 0.0)) / scale + 1.0;
+        const double innerSpan = std::sqrt(std::max(inner * inner - dy * dy, 0.0)) / scale - 1.0;
+        const int first = std::max(-reachCells, static_cast<int>(std::floor(centreI - outerSpan)));
+        const int last = std::min(reachCells, static_cast<int>(std::ceil(centreI + outerSpan)));
+        for (int i = first; i <= last; ++i) {
+            if (std::fabs(i - centreI) < innerSpan) {
+                i = static_cast<int>(std::ceil(centreI + innerSpan)) - 1;
+                continue;
+            }
+            const int x = ring.originX + i * scale;
+            if (x < 0 || x + scale > m_image.width) continue;
             const double dx = x + (scale - 1) / 2.0 - m_disk.CenterX();
-            const double dy = y + (scale - 1) / 2.0 - m_disk.CenterY();
             const double distance = std::hypot(dx, dy);
             if (distance < inner || distance > ring.outerRadius) continue;
             float mean[3];
@@ -214,7 +229,58 @@ RemoveSpotSourceSearch::Ring RemoveSpotSourceSearch::BuildRing(int scale) const
             ring.reach = United(ring.reach, RECT{x, y, x + scale, y + scale});
         }
     }
+    BuildPatch(ring);
     return ring;
+}
+
+void RemoveSpotSourceSearch::BuildPatch(Ring& ring)
+{
+    if (ring.cellX.empty()) return;
+    int minI = INT_MAX, maxI = INT_MIN, minJ = INT_MAX, maxJ = INT_MIN;
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        const int i = (ring.cellX[k] - ring.originX) / ring.scale;
+        const int j = (ring.cellY[k] - ring.originY) / ring.scale;
+        minI = std::min(minI, i);
+        maxI = std::max(maxI, i);
+        minJ = std::min(minJ, j);
+        maxJ = std::max(maxJ, j);
+    }
+    ring.patchLeft = minI - 1;
+    ring.patchTop = minJ - 1;
+    ring.patchColumns = maxI - minI + 3;
+    ring.patchRows = maxJ - minJ + 3;
+    std::vector<std::uint8_t> needed(static_cast<std::size_t>(ring.patchColumns) * ring.patchRows, 0);
+    ring.ringInPatch.resize(ring.cellX.size());
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        const int column = (ring.cellX[k] - ring.originX) / ring.scale - ring.patchLeft;
+        const int row = (ring.cellY[k] - ring.originY) / ring.scale - ring.patchTop;
+        ring.ringInPatch[k] = row * ring.patchColumns + column;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) needed[static_cast<std::size_t>(row + dy) * ring.patchColumns + column + dx] = 1;
+    }
+    for (std::size_t i = 0; i < needed.size(); ++i)
+        if (needed[i]) ring.patchCells.push_back(static_cast<int>(i));
+}
+
+void RemoveSpotSourceSearch::FillPatch(const Ring& ring, SpotOffset offset, std::vector<float>& means) const
+{
+    means.resize(static_cast<std::size_t>(ring.patchColumns) * ring.patchRows * 3);
+    const int scale = ring.scale;
+    for (const int cell : ring.patchCells) {
+        const int x = ring.originX + (ring.patchLeft + cell % ring.patchColumns) * scale + offset.dx;
+        const int y = ring.originY + (ring.patchTop + cell / ring.patchColumns) * scale + offset.dy;
+        if (x < 0 || y < 0 || x + scale > m_image.width || y + scale > m_image.height) continue;
+        CellMean(x, y, scale, &means[static_cast<std::size_t>(cell) * 3]);
+    }
+}
+
+double RemoveSpotSourceSearch::PatchCost(const Ring& ring, const std::vector<float>& means, int dx, int dy) const
+{
+    const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dy) * ring.patchColumns + dx;
+    RingMatch match;
+    for (std::size_t k = 0; k < ring.ringInPatch.size(); ++k)
+        match.Add(&ring.target[k * 3], &means[static_cast<std::size_t>(ring.ringInPatch[k] + shift) * 3]);
+    return match.Cost(ring.ringInPatch.size());
 }
 
 // Large cells are averaged from a sparse grid of at most 4 x 4 samples: enough
@@ -247,17 +313,6 @@ double RemoveSpotSourceSearch::Cost(const Ring& ring, const float* source, std::
     RingMatch match;
     for (std::size_t k = 0; k < cells.size(); ++k) match.Add(&ring.target[k * 3], source + cells[k] * stride);
     return match.Cost(cells.size());
-}
-
-double RemoveSpotSourceSearch::SampledCost(const Ring& ring, SpotOffset offset) const
-{
-    RingMatch match;
-    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
-        float source[3];
-        CellMean(ring.cellX[k] + offset.dx, ring.cellY[k] + offset.dy, ring.scale, source);
-        match.Add(&ring.target[k * 3], source);
-    }
-    return match.Cost(ring.cellX.size());
 }
 
 double RemoveSpotSourceSearch::Penalised(double cost, SpotOffset offset) const
@@ -355,18 +410,25 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::PickDisti
     return chosen;
 }
 
+// Pattern search: at each scale the offset moves to the best of itself and
+// its eight neighbours one cell away. The nine share their cell means, which
+// one patch per scale holds.
 RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::Refine(Candidate candidate,
                                                                  const std::vector<Ring>& rings) const
 {
+    if (rings.empty()) return candidate;
     SpotOffset offset = candidate.offset;
+    double best = HUGE_VAL;
+    std::vector<float> means;
     for (const Ring& ring : rings) {
-        double best = IsAllowed(ring, offset) ? SampledCost(ring, offset) : HUGE_VAL;
+        FillPatch(ring, offset, means);
+        best = IsAllowed(ring, offset) ? PatchCost(ring, means, 0, 0) : HUGE_VAL;
         SpotOffset bestOffset = offset;
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
                 const SpotOffset trial{offset.dx + dx * ring.scale, offset.dy + dy * ring.scale};
                 if ((dx == 0 && dy == 0) || !IsAllowed(ring, trial)) continue;
-                const double cost = SampledCost(ring, trial);
+                const double cost = PatchCost(ring, means, dx, dy);
                 if (cost < best) {
                     best = cost;
                     bestOffset = trial;
@@ -375,10 +437,8 @@ RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::Refine(Candidate candi
         }
         offset = bestOffset;
     }
-    if (rings.empty()) return candidate;
-    const Ring& finest = rings.back();
-    if (!IsAllowed(finest, offset)) return Candidate{offset, HUGE_VAL};
-    return Candidate{offset, candidate.cost + Penalised(SampledCost(finest, offset), offset)};
+    if (!std::isfinite(best)) return Candidate{offset, HUGE_VAL};
+    return Candidate{offset, candidate.cost + Penalised(best, offset)};
 }
 
 } // namespace ImageProcess

@@ -71,10 +71,21 @@ private:
     struct Ring {
         int scale{1};
         double outerRadius{0.0};        ///< in pixels, from the disk's centre
+        int originX{0};                 ///< top-left pixel of cell (0, 0) of the ring's cell grid
+        int originY{0};
         std::vector<int> cellX;         ///< top-left pixel of each cell
         std::vector<int> cellY;
         std::vector<float> target;      ///< 3 floats per cell
         RECT reach{};                   ///< pixels a source must supply: ring and disk (+1) inside the image
+        /// The patch: the cells of the ring's bounding box grown by one cell,
+        /// whose means the refinement computes once per candidate and level
+        /// to score the candidate and its eight neighbours.
+        int patchLeft{0};               ///< grid index of the patch's first column
+        int patchTop{0};
+        int patchColumns{0};
+        int patchRows{0};
+        std::vector<int> patchCells;    ///< patch cells within one cell of a ring cell
+        std::vector<int> ringInPatch;   ///< each ring cell's index in the patch
     };
     struct Candidate {
         SpotOffset offset;
@@ -92,10 +103,17 @@ private:
     };
 
     Ring BuildRing(int scale) const;
+    static void BuildPatch(Ring& ring);
+    /// Fills `means` with the patch's cell means for a source shifted by
+    /// `offset`; cells outside the image are left undefined (no allowed
+    /// candidate reads them).
+    void FillPatch(const Ring& ring, SpotOffset offset, std::vector<float>& means) const;
+    /// The ring comparison for the filled patch's offset shifted by (dx, dy)
+    /// cells (each -1 to 1).
+    double PatchCost(const Ring& ring, const std::vector<float>& means, int dx, int dy) const;
     void CellMean(int x, int y, int scale, float out[3]) const;
     bool IsAllowed(const Ring& ring, SpotOffset offset) const;
     double Cost(const Ring& ring, const float* source, std::size_t stride, const std::vector<std::size_t>& cells) const;
-    double SampledCost(const Ring& ring, SpotOffset offset) const;
     double Penalised(double cost, SpotOffset offset) const;
     /// Median departure of the ring from the blended source of `parts`, or
     /// from the ring's own mean when there are none.
