@@ -27,6 +27,7 @@
 #include "app/HistoryLock.h"
 #include "controls/FGResource.h"
 #include "io/Carrow.h"
+#include "io/EncoderDialogProvider.h"
 #include "io/ImageFile.h"
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
@@ -129,6 +130,9 @@ BOOL CCorvaneLoaderApp::InitServices(InstanceCheck check)
 BOOL CCorvaneLoaderApp::InitInstance()
 {
     if (!InitServices()) return FALSE;
+    // Only the interactive program asks for JPEG and TIFF options; tools and
+    // tests keep the fixed answers of their own providers.
+    Carrow::FileIO::InstallEncoderDialogs();
     if (!m_mainWindowFactory) return FALSE;
     m_pOwnedMainWnd = m_mainWindowFactory();
     m_pMainWnd = m_pOwnedMainWnd.get();

@@ -4,6 +4,7 @@
 #include "Wordhoard/LocalizeHelper.h"
 #include "io/EncoderCatalog.h"
 #include "io/ImageMetadata.h"
+#include "io/RegistryIO.h"
 
 namespace Carrow {
 
@@ -31,6 +32,7 @@ int InitCarrow()
 {
     if (g_bInitialized) return 1;
     InitLog();
+    RegistryIO::RouteRegistryProblemsToLog();
     const FileIO::Status status = StartCodecs();
     if (status != FileIO::Status::Ok) {
         StopCodecs();

@@ -17,19 +17,6 @@ const wchar_t kModule[] = L"Carrow";
 // Registry type of a new value whose enumValueType is outside the table.
 constexpr DWORD kUnknownNewValueType = 255;
 
-// The registry's own problems (a damaged hive set aside, a disk error) go to
-// the log like every other failure of this layer. Installed once, before the
-// first call reaches a hive.
-void RouteRegistryProblemsToLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        RegSetErrorReporter([](const std::wstring& function, const std::wstring& message) {
-            WriteLog(LOG_LEVEL_ERROR, kModule, function.c_str(), L"%s", message.c_str());
-        });
-    });
-}
-
 void RequireName(const wchar_t* text)
 {
     if (!text || !*text) AfxThrowInvalidArgException();
@@ -41,6 +28,17 @@ void RequireKey(HKEY key)
 }
 
 } // namespace
+
+void RouteRegistryProblemsToLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        RegSetErrorReporter([](const std::wstring& function, const std::wstring& message) {
+            WriteLog(LOG_LEVEL_ERROR, kModule, function.c_str(), L"%s", message.c_str());
+        });
+    });
+}
+
 
 HKEY GetRootKeyHandle(enumRootKey root)
 {

@@ -36,6 +36,12 @@ enum enumValueType : int {
 /// The predefined key of `root`; null for a value outside enumRootKey.
 HKEY GetRootKeyHandle(enumRootKey root);
 
+/// Sends the registry layer's own problems (a damaged hive set aside, a disk
+/// error) to the log at level 1 with module "Carrow". Installed once; later
+/// calls do nothing. InitCarrow calls it, so the application's profile values
+/// report through the log too. Any thread.
+void RouteRegistryProblemsToLog();
+
 /// The registry type written for `type`: REG_DWORD, REG_SZ or REG_BINARY;
 /// (DWORD)-1 for a value outside enumValueType.
 DWORD GetDwordValueType(enumValueType type);
