@@ -14,12 +14,13 @@ namespace ImageProcess {
 /// unknown cell on the edge has no flux across it (a Neumann condition), which
 /// is what a repair that reaches the image border needs.
 ///
-/// The solver is a cell-centred multigrid: red-black Gauss-Seidel smoothing, a
-/// full-multigrid start, then V-cycles until one changes no value by more than
-/// `Tolerance` (in the values' units: a twentieth of a grey level) or stops improving. Coarse levels halve
-/// each axis that is longer than one cell and weight their stencil by the
-/// cells' aspect ratio (a finite-volume discretisation), so thin grids such as
-/// a two-pixel-high image converge as well as square ones. Single-threaded;
+/// The solver is a cell-centred multigrid: over-relaxed red-black Gauss-Seidel
+/// smoothing, a full-multigrid start, then V-cycles until one changes no value
+/// by more than `Tolerance` (in the values' units: a twentieth of a grey
+/// level) or stops improving. Coarse levels halve each axis that is longer
+/// than one cell and weight their stencil by the cells' aspect ratio (a
+/// finite-volume discretisation), so thin grids such as a two-pixel-high
+/// image converge as well as square ones. Single-threaded;
 /// one object may be reused for several solves, which keeps its memory.
 class RemoveSpotPoissonSolver {
 public:
