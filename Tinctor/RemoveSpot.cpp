@@ -22,7 +22,8 @@ bool RemoveSpot(std::vector<unsigned char>& pixels, BITMAPINFO& header, int size
     if (!image || size < 1 || size > MaxSpotSize) return false;
     if (!std::isfinite(strength) || strength < 0.0f || strength > 1.0f) return false;
     const RemoveSpotDisk disk(size, topLeft, strength, image->width, image->height);
-    RemoveSpotHealer healer(*image, disk);
+    const RemoveSpotScratch::Lease scratch;
+    RemoveSpotHealer healer(*image, disk, *scratch);
     return healer.Heal(progress);
 }
 

@@ -38,59 +38,56 @@ std::size_t Count(const std::vector<std::uint8_t>& mask)
 
 } // namespace
 
-std::vector<std::uint8_t> RemoveSpotFlawMask::Find(const SpotGrid& grid, const std::vector<float>& original,
-                                                   const std::vector<float>& repaired, float typicalDeparture)
+const std::vector<std::uint8_t>& RemoveSpotFlawMask::Find(const SpotGrid& grid, const std::vector<float>& original,
+                                                          const std::vector<float>& repaired, float typicalDeparture)
 {
     const std::vector<std::uint8_t>& disk = *grid.disk;
     const float grow = std::max(MinGrowDeparture, GrowFactor * typicalDeparture);
     if (grow > VisibleDeparture) return disk;
     const float seed = std::max(MinSeedDeparture, SeedFactor * typicalDeparture);
-    const std::vector<float> departure = Departure(disk, original, repaired);
-    std::vector<std::uint8_t> mask = Grow(grid.width, grid.height, departure, seed, grow);
-    if (Count(mask) == 0) return disk;
-    AddCentre(grid, mask);
-    Widen(grid.width, grid.height, mask, static_cast<float>(MarginPixels + MarginShare * grid.radius));
-    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = (mask[i] && disk[i]) ? 1 : 0;
-    FillHoles(grid, mask);
-    const double share = static_cast<double>(Count(mask)) / static_cast<double>(Count(disk));
+    ComputeDeparture(grid, original, repaired);
+    Grow(grid, seed, grow);
+    if (Count(m_mask) == 0) return disk;
+    AddCentre(grid);
+    Widen(grid, static_cast<float>(MarginPixels + MarginShare * grid.radius));
+    FillHoles(grid);
+    const double share = static_cast<double>(Count(m_mask)) / static_cast<double>(Count(disk));
     if (share > WholeDiskShare) return disk;
-    return mask;
+    return m_mask;
 }
 
-std::vector<float> RemoveSpotFlawMask::Departure(const std::vector<std::uint8_t>& disk,
-                                                 const std::vector<float>& original,
-                                                 const std::vector<float>& repaired)
+void RemoveSpotFlawMask::ComputeDeparture(const SpotGrid& grid, const std::vector<float>& original,
+                                          const std::vector<float>& repaired)
 {
-    std::vector<float> departure(disk.size(), 0.0f);
+    const std::vector<std::uint8_t>& disk = *grid.disk;
+    m_departure.assign(disk.size(), 0.0f);
     for (std::size_t i = 0; i < disk.size(); ++i) {
         if (!disk[i]) continue;
         float largest = 0.0f;
         for (int c = 0; c < 3; ++c) largest = std::max(largest, std::fabs(original[i * 3 + c] - repaired[i * 3 + c]));
-        departure[i] = largest;
+        m_departure[i] = largest;
     }
-    return departure;
 }
 
 // Hysteresis: each 8-connected group of pixels departing by `grow` or more is
 // kept when it holds enough seeds (pixels departing by `seed` or more).
-std::vector<std::uint8_t> RemoveSpotFlawMask::Grow(int width, int height, const std::vector<float>& departure,
-                                                   float seed, float grow)
+void RemoveSpotFlawMask::Grow(const SpotGrid& grid, float seed, float grow)
 {
-    std::vector<std::uint8_t> mask(departure.size(), 0);
-    std::vector<std::uint8_t> visited(departure.size(), 0);
-    std::vector<int> group;
-    std::vector<int> stack;
-    for (int start = 0; start < static_cast<int>(departure.size()); ++start) {
-        if (visited[start] || departure[start] < seed) continue;
-        group.clear();
-        stack.assign(1, start);
-        visited[start] = 1;
+    const int width = grid.width;
+    const int height = grid.height;
+    m_mask.assign(m_departure.size(), 0);
+    m_marks.assign(m_departure.size(), 0);
+    for (int start = 0; start < static_cast<int>(m_departure.size()); ++start) {
+        if (m_marks[start] || m_departure[start] < seed) continue;
+        m_group.clear();
+        m_stack.assign(1, start);
+        m_marks[start] = 1;
         int seedCount = 0;
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            group.push_back(i);
-            if (departure[i] >= seed) ++seedCount;
+        while (!m_stack.empty()) {
+            const int i = m_stack.back();
+            m_stack.pop_back();
+            m_group.push_back(i);
+            if (m_departure[i] >= seed) ++seedCount;
             const int x = i % width;
             const int y = i / width;
             for (int dy = -1; dy <= 1; ++dy)
@@ -99,18 +96,17 @@ std::vector<std::uint8_t> RemoveSpotFlawMask::Grow(int width, int height, const 
                     const int ny = y + dy;
                     if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
                     const int n = ny * width + nx;
-                    if (visited[n] || departure[n] < grow) continue;
-                    visited[n] = 1;
-                    stack.push_back(n);
+                    if (m_marks[n] || m_departure[n] < grow) continue;
+                    m_marks[n] = 1;
+                    m_stack.push_back(n);
                 }
         }
         if (seedCount >= MinSeedsPerFlaw)
-            for (int i : group) mask[i] = 1;
+            for (int i : m_group) m_mask[i] = 1;
     }
-    return mask;
 }
 
-void RemoveSpotFlawMask::AddCentre(const SpotGrid& grid, std::vector<std::uint8_t>& mask)
+void RemoveSpotFlawMask::AddCentre(const SpotGrid& grid)
 {
     const double reach = CentreShare * grid.radius;
     const int top = std::max(0, static_cast<int>(std::floor(grid.centreY - reach)));
@@ -119,65 +115,26 @@ void RemoveSpotFlawMask::AddCentre(const SpotGrid& grid, std::vector<std::uint8_
     const int right = std::min(grid.width - 1, static_cast<int>(std::ceil(grid.centreX + reach)));
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
-            if (std::hypot(x - grid.centreX, y - grid.centreY) <= reach) mask[static_cast<std::size_t>(y) * grid.width + x] = 1;
-}
-
-// Kept cells from which no path of kept cells (4-connected) leads to a cell
-// beside the disk lie inside the flaw, and join it.
-void RemoveSpotFlawMask::FillHoles(const SpotGrid& grid, std::vector<std::uint8_t>& mask)
-{
-    const std::vector<std::uint8_t>& disk = *grid.disk;
-    const int width = grid.width;
-    const int height = grid.height;
-    auto kept = [&](int x, int y) {
-        const std::size_t i = static_cast<std::size_t>(y) * width + x;
-        return disk[i] && !mask[i];
-    };
-    auto beside = [&](int x, int y) {
-        return x < 0 || y < 0 || x >= width || y >= height || !disk[static_cast<std::size_t>(y) * width + x];
-    };
-    std::vector<std::uint8_t> open(mask.size(), 0);
-    std::vector<int> stack;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (kept(x, y) && (beside(x - 1, y) || beside(x + 1, y) || beside(x, y - 1) || beside(x, y + 1))) {
-                open[static_cast<std::size_t>(y) * width + x] = 1;
-                stack.push_back(y * width + x);
-            }
-    while (!stack.empty()) {
-        const int i = stack.back();
-        stack.pop_back();
-        const int x = i % width;
-        const int y = i / width;
-        const int nx[] = {x - 1, x + 1, x, x};
-        const int ny[] = {y, y, y - 1, y + 1};
-        for (int k = 0; k < 4; ++k) {
-            if (beside(nx[k], ny[k]) || !kept(nx[k], ny[k])) continue;
-            const int n = ny[k] * width + nx[k];
-            if (open[n]) continue;
-            open[n] = 1;
-            stack.push_back(n);
-        }
-    }
-    for (std::size_t i = 0; i < mask.size(); ++i)
-        if (disk[i] && !open[i]) mask[i] = 1;
+            if (std::hypot(x - grid.centreX, y - grid.centreY) <= reach) m_mask[static_cast<std::size_t>(y) * grid.width + x] = 1;
 }
 
 // Two-pass chamfer distance (3-4 weights, close to Euclidean) from the marked
-// cells; every cell within `margin` pixels gets marked.
-void RemoveSpotFlawMask::Widen(int width, int height, std::vector<std::uint8_t>& mask, float margin)
+// cells; every disk cell within `margin` pixels gets marked.
+void RemoveSpotFlawMask::Widen(const SpotGrid& grid, float margin)
 {
     constexpr float Far = 1e9f;
     constexpr float Straight = 1.0f;
     constexpr float Diagonal = 1.3333f;
-    std::vector<float> distance(mask.size());
-    for (std::size_t i = 0; i < mask.size(); ++i) distance[i] = mask[i] ? 0.0f : Far;
+    const int width = grid.width;
+    const int height = grid.height;
+    m_distance.resize(m_mask.size());
+    for (std::size_t i = 0; i < m_mask.size(); ++i) m_distance[i] = m_mask[i] ? 0.0f : Far;
     auto relax = [&](int x, int y, int dx, int dy, float step) {
         const int nx = x + dx;
         const int ny = y + dy;
         if (nx < 0 || ny < 0 || nx >= width || ny >= height) return;
-        float& d = distance[static_cast<std::size_t>(y) * width + x];
-        d = std::min(d, distance[static_cast<std::size_t>(ny) * width + nx] + step);
+        float& d = m_distance[static_cast<std::size_t>(y) * width + x];
+        d = std::min(d, m_distance[static_cast<std::size_t>(ny) * width + nx] + step);
     };
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -193,7 +150,50 @@ void RemoveSpotFlawMask::Widen(int width, int height, std::vector<std::uint8_t>&
             relax(x, y, 1, 1, Diagonal);
             relax(x, y, -1, 1, Diagonal);
         }
-    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = distance[i] <= margin ? 1 : 0;
+    const std::vector<std::uint8_t>& disk = *grid.disk;
+    for (std::size_t i = 0; i < m_mask.size(); ++i) m_mask[i] = disk[i] && m_distance[i] <= margin ? 1 : 0;
+}
+
+// Kept cells from which no path of kept cells (4-connected) leads to a cell
+// beside the disk lie inside the flaw, and join it.
+void RemoveSpotFlawMask::FillHoles(const SpotGrid& grid)
+{
+    const std::vector<std::uint8_t>& disk = *grid.disk;
+    const int width = grid.width;
+    const int height = grid.height;
+    auto kept = [&](int x, int y) {
+        const std::size_t i = static_cast<std::size_t>(y) * width + x;
+        return disk[i] && !m_mask[i];
+    };
+    auto beside = [&](int x, int y) {
+        return x < 0 || y < 0 || x >= width || y >= height || !disk[static_cast<std::size_t>(y) * width + x];
+    };
+    std::vector<std::uint8_t>& open = m_marks;
+    open.assign(m_mask.size(), 0);
+    m_stack.clear();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (kept(x, y) && (beside(x - 1, y) || beside(x + 1, y) || beside(x, y - 1) || beside(x, y + 1))) {
+                open[static_cast<std::size_t>(y) * width + x] = 1;
+                m_stack.push_back(y * width + x);
+            }
+    while (!m_stack.empty()) {
+        const int i = m_stack.back();
+        m_stack.pop_back();
+        const int x = i % width;
+        const int y = i / width;
+        const int nx[] = {x - 1, x + 1, x, x};
+        const int ny[] = {y, y, y - 1, y + 1};
+        for (int k = 0; k < 4; ++k) {
+            if (beside(nx[k], ny[k]) || !kept(nx[k], ny[k])) continue;
+            const int n = ny[k] * width + nx[k];
+            if (open[n]) continue;
+            open[n] = 1;
+            m_stack.push_back(n);
+        }
+    }
+    for (std::size_t i = 0; i < m_mask.size(); ++i)
+        if (disk[i] && !open[i]) m_mask[i] = 1;
 }
 
 } // namespace ImageProcess

@@ -43,24 +43,34 @@ struct SpotGrid {
 /// dark area) would depart no more than intact pixels do, the test cannot
 /// tell them apart and the whole disk is the flaw. When nothing stands out,
 /// or the flaw fills nearly all of the disk, the whole disk is the flaw as
-/// well: the user asked for this spot to go. Pure function; any thread.
+/// well: the user asked for this spot to go.
+///
+/// One object may be reused for several spots, which keeps its memory.
+/// Single-threaded.
 class RemoveSpotFlawMask {
 public:
     /// `original` and `repaired`: the cells' colours before and after the
     /// whole-disk repair. `typicalDeparture`: the median departure (largest
     /// channel difference, grey levels) of the repair from intact pixels.
-    /// Returns non-zero for the flawed cells, a subset of the disk.
-    static std::vector<std::uint8_t> Find(const SpotGrid& grid, const std::vector<float>& original,
+    /// Returns non-zero for the flawed cells, a subset of the disk: either
+    /// the grid's disk vector itself or a mask held by this object, valid
+    /// until the next call.
+    const std::vector<std::uint8_t>& Find(const SpotGrid& grid, const std::vector<float>& original,
                                           const std::vector<float>& repaired, float typicalDeparture);
 
 private:
-    static std::vector<float> Departure(const std::vector<std::uint8_t>& disk, const std::vector<float>& original,
-                                        const std::vector<float>& repaired);
-    static std::vector<std::uint8_t> Grow(int width, int height, const std::vector<float>& departure, float seed,
-                                          float grow);
-    static void AddCentre(const SpotGrid& grid, std::vector<std::uint8_t>& mask);
-    static void Widen(int width, int height, std::vector<std::uint8_t>& mask, float margin);
-    static void FillHoles(const SpotGrid& grid, std::vector<std::uint8_t>& mask);
+    void ComputeDeparture(const SpotGrid& grid, const std::vector<float>& original, const std::vector<float>& repaired);
+    void Grow(const SpotGrid& grid, float seed, float grow);
+    void AddCentre(const SpotGrid& grid);
+    void Widen(const SpotGrid& grid, float margin);
+    void FillHoles(const SpotGrid& grid);
+
+    std::vector<float> m_departure;     ///< per cell: largest channel difference, 0 outside the disk
+    std::vector<std::uint8_t> m_mask;
+    std::vector<std::uint8_t> m_marks;  ///< visited or open cells, per pass
+    std::vector<float> m_distance;
+    std::vector<int> m_group;
+    std::vector<int> m_stack;
 };
 
 } // namespace ImageProcess

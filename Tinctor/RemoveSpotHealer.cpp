@@ -18,8 +18,16 @@ void Report(PROGRESS_CALLBACK progress, unsigned int done)
 
 } // namespace
 
-RemoveSpotHealer::RemoveSpotHealer(const ImageBuffer& image, const RemoveSpotDisk& disk)
-    : m_image(image), m_disk(disk)
+RemoveSpotHealer::RemoveSpotHealer(const ImageBuffer& image, const RemoveSpotDisk& disk, RemoveSpotScratch& scratch)
+    : m_image(image),
+      m_disk(disk),
+      m_scratch(scratch),
+      m_inDisk(scratch.inDisk),
+      m_weight(scratch.weight),
+      m_original(scratch.original),
+      m_source(scratch.source),
+      m_repaired(scratch.repaired),
+      m_correction(scratch.correction)
 {
     const RECT& b = disk.Bounds();
     m_grid = RECT{std::max(b.left - 1, 0), std::max(b.top - 1, 0), std::min(b.right + 1, image.width),
@@ -37,7 +45,7 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
     }
     if (!HasBoundary(m_inDisk)) return false;
 
-    const RemoveSpotSourceSearch search(m_image, m_disk);
+    const RemoveSpotSourceSearch search(m_image, m_disk, m_scratch.patchMeans);
     const std::optional<SpotSource> source = search.Find();
     LoadOriginal();
     LoadSource(source);
@@ -48,7 +56,7 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
     const float typicalDeparture = source ? source->typicalDeparture : search.SmoothFillDeparture();
     const SpotGrid grid{m_width, m_height, &m_inDisk, m_disk.CenterX() - m_grid.left, m_disk.CenterY() - m_grid.top,
                         m_disk.Radius()};
-    const std::vector<std::uint8_t> flaw = RemoveSpotFlawMask::Find(grid, m_original, m_repaired, typicalDeparture);
+    const std::vector<std::uint8_t>& flaw = m_scratch.flawMask.Find(grid, m_original, m_repaired, typicalDeparture);
     if (flaw != m_inDisk) Solve(flaw);
     Report(progress, 3);
     Compose(flaw);
@@ -134,7 +142,7 @@ void RemoveSpotHealer::Solve(const std::vector<std::uint8_t>& area)
             const std::size_t i = (static_cast<std::size_t>(y) * m_width + x) * 3;
             for (int c = 0; c < 3; ++c) m_correction[i + c] = m_original[i + c] - m_source[i + c];
         }
-    m_solver.Solve(m_width, m_height, area, m_correction);
+    m_scratch.solver.Solve(m_width, m_height, area, m_correction);
     m_repaired.resize(m_source.size());
     for (std::size_t i = 0; i < area.size(); ++i)
         if (area[i])

@@ -8,7 +8,7 @@
 #include "Tinctor/ImageBuffer.h"
 #include "Tinctor/ImageProcess.h"
 #include "Tinctor/RemoveSpotDisk.h"
-#include "Tinctor/RemoveSpotPoissonSolver.h"
+#include "Tinctor/RemoveSpotScratch.h"
 #include "Tinctor/RemoveSpotSourceSearch.h"
 
 namespace ImageProcess {
@@ -34,8 +34,9 @@ namespace ImageProcess {
 /// 32-bit pixels is kept.
 class RemoveSpotHealer {
 public:
-    /// Keeps references: `image` and `disk` must outlive the healer.
-    RemoveSpotHealer(const ImageBuffer& image, const RemoveSpotDisk& disk);
+    /// Keeps references: `image`, `disk` and `scratch` (whose buffers the
+    /// healer works in) must outlive the healer.
+    RemoveSpotHealer(const ImageBuffer& image, const RemoveSpotDisk& disk, RemoveSpotScratch& scratch);
 
     /// Repairs the disk; `progress` (may be null) hears of each of its four
     /// steps. Returns false, changing nothing, when pixels of the disk lie in
@@ -61,13 +62,13 @@ private:
     RECT m_grid{};                      ///< the disk's bounds grown by one pixel, clipped to the image
     int m_width{0};
     int m_height{0};
-    std::vector<std::uint8_t> m_inDisk;
-    std::vector<float> m_weight;
-    std::vector<float> m_original;      ///< 3 floats per cell
-    std::vector<float> m_source;        ///< 3 floats per cell: the source texture, 0 for a smooth fill
-    std::vector<float> m_repaired;      ///< 3 floats per cell, valid inside the last healed area
-    std::vector<float> m_correction;
-    RemoveSpotPoissonSolver m_solver;
+    RemoveSpotScratch& m_scratch;
+    std::vector<std::uint8_t>& m_inDisk;
+    std::vector<float>& m_weight;
+    std::vector<float>& m_original;     ///< 3 floats per cell
+    std::vector<float>& m_source;       ///< 3 floats per cell: the source texture, 0 for a smooth fill
+    std::vector<float>& m_repaired;     ///< 3 floats per cell, valid inside the last healed area
+    std::vector<float>& m_correction;
 };
 
 } // namespace ImageProcess

@@ -40,13 +40,12 @@ int RemoveSpotPoissonSolver::Solve(int width, int height, const std::vector<std:
 
     FullMultigrid(0);
     int cycles = 1;
-    std::vector<float> before;
     float lastChange = HUGE_VALF;
     while (cycles < MaxCycles) {
-        before = top.u;
+        m_before.assign(top.u.begin(), top.u.end());
         VCycle(0);
         ++cycles;
-        const float change = MaxChange(before);
+        const float change = MaxChange(m_before);
         if (change <= Tolerance || (change < StallChange && change > StallRatio * lastChange)) break;
         lastChange = change;
     }
@@ -94,20 +93,17 @@ void RemoveSpotPoissonSolver::Coarsen(const Level& fine, Level& coarse)
     // unknowns, a thin neck) the correction then overshoots and the cycles
     // diverge.
     const std::size_t cells = static_cast<std::size_t>(coarse.width) * coarse.height;
-    std::vector<std::uint8_t> children(cells, 0);
-    std::vector<std::uint8_t> unknownChildren(cells, 0);
-    for (int y = 0; y < fine.height; ++y)
-        for (int x = 0; x < fine.width; ++x) {
-            const std::size_t ci = At(coarse.width, x / coarse.factorX, y / coarse.factorY);
-            ++children[ci];
-            if (fine.unknown[At(fine.width, x, y)]) ++unknownChildren[ci];
-        }
     coarse.unknown.assign(cells, 0);
     coarse.unknownCount = 0;
-    for (std::size_t i = 0; i < cells; ++i) {
-        coarse.unknown[i] = unknownChildren[i] == children[i] ? 1 : 0;
-        coarse.unknownCount += coarse.unknown[i];
-    }
+    for (int cy = 0; cy < coarse.height; ++cy)
+        for (int cx = 0; cx < coarse.width; ++cx) {
+            bool all = true;
+            for (int y = cy * coarse.factorY; all && y < std::min((cy + 1) * coarse.factorY, fine.height); ++y)
+                for (int x = cx * coarse.factorX; x < std::min((cx + 1) * coarse.factorX, fine.width); ++x)
+                    all = all && fine.unknown[At(fine.width, x, y)] != 0;
+            coarse.unknown[At(coarse.width, cx, cy)] = all ? 1 : 0;
+            coarse.unknownCount += all ? 1 : 0;
+        }
     coarse.u.assign(cells * 3, 0.0f);
     coarse.rhs.assign(cells * 3, 0.0f);
 }
@@ -206,19 +202,21 @@ void RemoveSpotPoissonSolver::RestrictResidual(const Level& fine, Level& coarse)
 void RemoveSpotPoissonSolver::RestrictFixedValues(const Level& fine, Level& coarse)
 {
     std::fill(coarse.u.begin(), coarse.u.end(), 0.0f);
-    std::vector<float> count(static_cast<std::size_t>(coarse.width) * coarse.height, 0.0f);
-    for (int y = 0; y < fine.height; ++y) {
-        for (int x = 0; x < fine.width; ++x) {
-            const std::size_t fi = At(fine.width, x, y);
-            const std::size_t ci = At(coarse.width, x / coarse.factorX, y / coarse.factorY);
-            if (fine.unknown[fi] || coarse.unknown[ci]) continue;
-            for (int c = 0; c < 3; ++c) coarse.u[ci * 3 + c] += fine.u[fi * 3 + c];
-            count[ci] += 1.0f;
+    for (int cy = 0; cy < coarse.height; ++cy)
+        for (int cx = 0; cx < coarse.width; ++cx) {
+            const std::size_t ci = At(coarse.width, cx, cy);
+            if (coarse.unknown[ci]) continue;
+            float sum[3] = {0.0f, 0.0f, 0.0f};
+            float count = 0.0f;
+            for (int y = cy * coarse.factorY; y < std::min((cy + 1) * coarse.factorY, fine.height); ++y)
+                for (int x = cx * coarse.factorX; x < std::min((cx + 1) * coarse.factorX, fine.width); ++x) {
+                    const std::size_t fi = At(fine.width, x, y);
+                    if (fine.unknown[fi]) continue;
+                    for (int c = 0; c < 3; ++c) sum[c] += fine.u[fi * 3 + c];
+                    count += 1.0f;
+                }
+            for (int c = 0; c < 3; ++c) coarse.u[ci * 3 + c] = sum[c] / count;
         }
-    }
-    for (std::size_t i = 0; i < count.size(); ++i)
-        if (count[i] > 0.0f)
-            for (int c = 0; c < 3; ++c) coarse.u[i * 3 + c] /= count[i];
 }
 
 // Bilinear interpolation between cell centres into the fine level's unknown

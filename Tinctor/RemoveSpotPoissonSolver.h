@@ -63,6 +63,7 @@ private:
     void VCycle(std::size_t depth);
 
     std::vector<Level> m_levels;
+    std::vector<float> m_before;        ///< the finest level's values before a V-cycle
 };
 
 } // namespace ImageProcess

@@ -103,8 +103,9 @@ double Length(SpotOffset offset)
 
 } // namespace
 
-RemoveSpotSourceSearch::RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk)
-    : m_image(image), m_disk(disk)
+RemoveSpotSourceSearch::RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk,
+                                               std::vector<float>& patchMeans)
+    : m_image(image), m_disk(disk), m_patchMeans(patchMeans)
 {
     const double radius = disk.Radius();
     m_anchorX = static_cast<int>(std::floor(disk.CenterX()));
@@ -419,7 +420,7 @@ RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::Refine(Candidate candi
     if (rings.empty()) return candidate;
     SpotOffset offset = candidate.offset;
     double best = HUGE_VAL;
-    std::vector<float> means;
+    std::vector<float>& means = m_patchMeans;
     for (const Ring& ring : rings) {
         FillPatch(ring, offset, means);
         best = IsAllowed(ring, offset) ? PatchCost(ring, means, 0, 0) : HUGE_VAL;

@@ -51,8 +51,10 @@ struct SpotSource {
 /// outside the image. Deterministic; reads the image only.
 class RemoveSpotSourceSearch {
 public:
-    /// Keeps references: `image` and `disk` must outlive the search.
-    RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk);
+    /// Keeps references: `image`, `disk` and `patchMeans` (working memory of
+    /// the refinement, kept by the caller between searches) must outlive the
+    /// search.
+    RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk, std::vector<float>& patchMeans);
 
     /// The source, or nothing when the image leaves no room for one (tiny
     /// images, spots as large as the image) or the spot has too little
@@ -128,6 +130,7 @@ private:
 
     const ImageBuffer& m_image;
     const RemoveSpotDisk& m_disk;
+    std::vector<float>& m_patchMeans;
     int m_anchorX{0};
     int m_anchorY{0};
     int m_coarseScale{1};

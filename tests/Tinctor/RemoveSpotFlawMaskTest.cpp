@@ -42,7 +42,8 @@ struct Case {
 
     std::vector<std::uint8_t> Find(float typicalDeparture) const
     {
-        return ImageProcess::RemoveSpotFlawMask::Find(grid, original, repaired, typicalDeparture);
+        ImageProcess::RemoveSpotFlawMask finder;
+        return finder.Find(grid, original, repaired, typicalDeparture);
     }
 
     bool Flawed(const std::vector<std::uint8_t>& mask, double dx, double dy) const
