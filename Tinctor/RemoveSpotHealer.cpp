@@ -10,6 +10,10 @@ namespace ImageProcess {
 namespace {
 
 constexpr unsigned int ProgressSteps = 4;
+// The whole-disk prediction only needs to be good to half a grey level for the
+// flaw test (whose thresholds are 6 levels and more); the final solve then
+// carries on from it to the solver's full accuracy.
+constexpr float PredictionTolerance = 0.5f;
 
 void Report(PROGRESS_CALLBACK progress, unsigned int done)
 {
@@ -51,13 +55,13 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
     LoadSource(source);
     Report(progress, 1);
 
-    Solve(m_inDisk);
+    Solve(m_inDisk, RemoveSpotPoissonSolver::Start::Fresh, PredictionTolerance);
     Report(progress, 2);
     const float typicalDeparture = source ? source->typicalDeparture : search.SmoothFillDeparture();
     const SpotGrid grid{m_width, m_height, &m_inDisk, m_disk.CenterX() - m_grid.left, m_disk.CenterY() - m_grid.top,
                         m_disk.Radius()};
     const std::vector<std::uint8_t>& flaw = m_scratch.flawMask.Find(grid, m_original, m_repaired, typicalDeparture);
-    if (flaw != m_inDisk) Solve(flaw);
+    Solve(flaw, RemoveSpotPoissonSolver::Start::FromValues, RemoveSpotPoissonSolver::Tolerance);
     Report(progress, 3);
     Compose(flaw);
     Report(progress, ProgressSteps);
@@ -133,16 +137,19 @@ void RemoveSpotHealer::LoadSource(const std::optional<SpotSource>& source)
 
 // The correction is harmonic inside the area and equals original - source on
 // its boundary, so source + correction meets the surroundings without a seam.
-void RemoveSpotHealer::Solve(const std::vector<std::uint8_t>& area)
+// Starting from values, the cells of `area` keep the correction of the last
+// solve as their first guess.
+void RemoveSpotHealer::Solve(const std::vector<std::uint8_t>& area, RemoveSpotPoissonSolver::Start start,
+                             float tolerance)
 {
-    m_correction.assign(m_source.size(), 0.0f);
+    if (start == RemoveSpotPoissonSolver::Start::Fresh) m_correction.assign(m_source.size(), 0.0f);
     for (int y = 0; y < m_height; ++y)
         for (int x = 0; x < m_width; ++x) {
             if (!IsBoundaryCell(area, x, y)) continue;
             const std::size_t i = (static_cast<std::size_t>(y) * m_width + x) * 3;
             for (int c = 0; c < 3; ++c) m_correction[i + c] = m_original[i + c] - m_source[i + c];
         }
-    m_scratch.solver.Solve(m_width, m_height, area, m_correction);
+    m_scratch.solver.Solve(m_width, m_height, area, m_correction, start, tolerance);
     m_repaired.resize(m_source.size());
     for (std::size_t i = 0; i < area.size(); ++i)
         if (area[i])

@@ -25,10 +25,12 @@ namespace ImageProcess {
 /// and follows the source freely. When no source fits in the image the area
 /// gets the smooth fill alone (the membrane through its surroundings).
 ///
-/// The heal runs twice: once over the whole disk, then, when
-/// `RemoveSpotFlawMask` finds that the flaw covers only part of the disk (a
-/// hair, a speck in a generous circle), once more over the flaw alone with the
-/// intact pixels of the disk as its boundary, so that they stay as they were.
+/// The heal runs twice: a rough one over the whole disk predicts what the disk
+/// would look like; then, when `RemoveSpotFlawMask` finds that the flaw covers
+/// only part of the disk (a hair, a speck in a generous circle), the heal runs
+/// again from that prediction over the flaw alone, with the intact pixels of
+/// the disk as its boundary, so that they stay as they were; otherwise it
+/// carries on over the whole disk to full accuracy.
 /// Finally the repair is blended over the original with the disk's weights:
 /// only pixels of the disk and its soft band change, and the alpha byte of
 /// 32-bit pixels is kept.
@@ -53,8 +55,9 @@ private:
     bool IsBoundaryCell(const std::vector<std::uint8_t>& area, int x, int y) const;
     void LoadOriginal();
     void LoadSource(const std::optional<SpotSource>& source);
-    /// Heals `area` into m_repaired (source plus harmonic correction).
-    void Solve(const std::vector<std::uint8_t>& area);
+    /// Heals `area` into m_repaired (source plus harmonic correction), to
+    /// `tolerance` (see RemoveSpotPoissonSolver::Solve).
+    void Solve(const std::vector<std::uint8_t>& area, RemoveSpotPoissonSolver::Start start, float tolerance);
     void Compose(const std::vector<std::uint8_t>& area) const;
 
     const ImageBuffer& m_image;

@@ -31,22 +31,25 @@ inline std::size_t At(int width, int x, int y)
 } // namespace
 
 int RemoveSpotPoissonSolver::Solve(int width, int height, const std::vector<std::uint8_t>& unknown,
-                                   std::vector<float>& values)
+                                   std::vector<float>& values, Start start, float tolerance)
 {
     BuildLevels(width, height, unknown);
     Level& top = m_levels.front();
     if (top.unknownCount == 0) return 0;
     top.u.swap(values);
 
-    FullMultigrid(0);
-    int cycles = 1;
+    int cycles = 0;
+    if (start == Start::Fresh) {
+        FullMultigrid(0);
+        cycles = 1;
+    }
     float lastChange = HUGE_VALF;
     while (cycles < MaxCycles) {
         m_before.assign(top.u.begin(), top.u.end());
         VCycle(0);
         ++cycles;
         const float change = MaxChange(m_before);
-        if (change <= Tolerance || (change < StallChange && change > StallRatio * lastChange)) break;
+        if (change <= tolerance || (change < StallChange && change > StallRatio * lastChange)) break;
         lastChange = change;
     }
     top.u.swap(values);

@@ -27,13 +27,21 @@ public:
     /// Largest change of any value in the last V-cycle at which the solve stops.
     static constexpr float Tolerance = 0.05f;
 
+    /// Where a solve starts: from scratch (a full-multigrid pass), or from the
+    /// values the unknown cells already hold (a close guess, such as the
+    /// solution on a similar domain), which then only V-cycles improve.
+    enum class Start { Fresh, FromValues };
+
     /// Solves in place. `unknown` has width * height bytes, row by row: non-zero
     /// marks a cell to solve for. `values` has 3 floats per cell: fixed cells
     /// give the boundary data and, on return, unknown cells hold the solution.
     /// Every connected group of unknown cells must touch a fixed cell, or its
-    /// values are left undetermined (finite, but meaningless). Returns the
-    /// number of V-cycles run (0 when nothing is unknown).
-    int Solve(int width, int height, const std::vector<std::uint8_t>& unknown, std::vector<float>& values);
+    /// values are left undetermined (finite, but meaningless). `tolerance`: the
+    /// largest change of a value in the last V-cycle at which the solve stops
+    /// (a looser one gives a quicker, rougher solution). Returns the number of
+    /// V-cycles run (0 when nothing is unknown).
+    int Solve(int width, int height, const std::vector<std::uint8_t>& unknown, std::vector<float>& values,
+              Start start = Start::Fresh, float tolerance = Tolerance);
 
 private:
     struct Level {
