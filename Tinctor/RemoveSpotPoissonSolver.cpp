@@ -172,6 +172,8 @@ void RemoveSpotPoissonSolver::RestrictResidual(const Level& fine, Level& coarse)
     std::fill(coarse.u.begin(), coarse.u.end(), 0.0f);
     const int w = fine.width;
     const int h = fine.height;
+    const int shiftX = coarse.factorX - 1;
+    const int shiftY = coarse.factorY - 1;
     const std::ptrdiff_t rowStep = static_cast<std::ptrdiff_t>(w) * 3;
     const float wx = fine.weightX;
     const float wy = fine.weightY;
@@ -179,15 +181,21 @@ void RemoveSpotPoissonSolver::RestrictResidual(const Level& fine, Level& coarse)
         const std::uint8_t* mask = &fine.unknown[At(w, 0, y)];
         const float* row = &fine.u[At(w, 0, y) * 3];
         const float* rhsRow = &fine.rhs[At(w, 0, y) * 3];
-        float* targetRow = &coarse.rhs[At(coarse.width, 0, y / coarse.factorY) * 3];
+        float* targetRow = &coarse.rhs[At(coarse.width, 0, y >> shiftY) * 3];
         const bool edgeRow = y == 0 || y == h - 1;
         for (int x = 0; x < w; ++x) {
             if (!mask[x]) continue;
             const float* u = row + x * 3;
             const float* rhs = rhsRow + x * 3;
-            float* target = targetRow + (x / coarse.factorX) * 3;
-            const bool hasLeft = x > 0, hasRight = x + 1 < w;
-            const bool hasUp = !edgeRow || y > 0, hasDown = !edgeRow || y + 1 < h;
+            float* target = targetRow + (x >> shiftX) * 3;
+            if (!edgeRow && x > 0 && x + 1 < w) {
+                for (int c = 0; c < 3; ++c)
+                    target[c] += rhs[c] - (wx * (u[c - 3] + u[c + 3] - 2.0f * u[c]) +
+                                           wy * (u[c - rowStep] + u[c + rowStep] - 2.0f * u[c]));
+                continue;
+            }
+            // Cells on the grid's edge leave out the neighbours that don't exist.
+            const bool hasLeft = x > 0, hasRight = x + 1 < w, hasUp = y > 0, hasDown = y + 1 < h;
             for (int c = 0; c < 3; ++c) {
                 float flux = 0.0f;
                 if (hasLeft) flux += wx * (u[c - 3] - u[c]);
@@ -230,19 +238,21 @@ void RemoveSpotPoissonSolver::RestrictFixedValues(const Level& fine, Level& coar
 // holds the solution with its boundary values.
 void RemoveSpotPoissonSolver::Interpolate(const Level& coarse, Level& fine, bool add)
 {
+    const int shiftX = coarse.factorX - 1;
+    const int shiftY = coarse.factorY - 1;
+    const float ax = coarse.factorX == 1 ? 1.0f : 0.75f;
+    const float ay = coarse.factorY == 1 ? 1.0f : 0.75f;
     for (int y = 0; y < fine.height; ++y) {
-        const int py = y / coarse.factorY;
-        const int ny = coarse.factorY == 1 ? py : std::clamp((y & 1) ? py + 1 : py - 1, 0, coarse.height - 1);
-        const float ay = coarse.factorY == 1 ? 1.0f : 0.75f;
+        const int py = y >> shiftY;
+        const int ny = shiftY == 0 ? py : std::clamp((y & 1) ? py + 1 : py - 1, 0, coarse.height - 1);
         const float* nearRow = &coarse.u[At(coarse.width, 0, py) * 3];
         const float* farRow = &coarse.u[At(coarse.width, 0, ny) * 3];
         const std::uint8_t* mask = &fine.unknown[At(fine.width, 0, y)];
         float* row = &fine.u[At(fine.width, 0, y) * 3];
-        const float ax = coarse.factorX == 1 ? 1.0f : 0.75f;
         for (int x = 0; x < fine.width; ++x) {
             if (!mask[x]) continue;
-            const int px = x / coarse.factorX;
-            const int nx = coarse.factorX == 1 ? px : std::clamp((x & 1) ? px + 1 : px - 1, 0, coarse.width - 1);
+            const int px = x >> shiftX;
+            const int nx = shiftX == 0 ? px : std::clamp((x & 1) ? px + 1 : px - 1, 0, coarse.width - 1);
             float* u = row + x * 3;
             for (int c = 0; c < 3; ++c) {
                 const float v = ay * (ax * nearRow[px * 3 + c] + (1.0f - ax) * nearRow[nx * 3 + c]) +
