@@ -285,21 +285,31 @@ double RemoveSpotSourceSearch::PatchCost(const Ring& ring, const std::vector<flo
 }
 
 // Large cells are averaged from a sparse grid of at most 4 x 4 samples: enough
-// to compare textures, and it keeps the cost per cell bounded.
+// to compare textures, and it keeps the cost per cell bounded. Scales are
+// powers of two, so the samples are evenly spaced and their count (1, 4 or
+// 16) divides exactly.
 void RemoveSpotSourceSearch::CellMean(int x, int y, int scale, float out[3]) const
 {
-    const int step = std::max(1, scale / 4);
-    float sum[3] = {0.0f, 0.0f, 0.0f};
-    int count = 0;
-    for (int sy = 0; sy < scale; sy += step) {
-        const unsigned char* row = m_image.RowFromTop(y + sy);
-        for (int sx = 0; sx < scale; sx += step) {
-            const unsigned char* p = row + static_cast<std::size_t>(x + sx) * m_image.bytesPerPixel;
-            for (int c = 0; c < 3; ++c) sum[c] += p[c];
-            ++count;
+    const std::size_t bytesPerPixel = static_cast<std::size_t>(m_image.bytesPerPixel);
+    if (scale == 1) {
+        const unsigned char* p = m_image.RowFromTop(y) + static_cast<std::size_t>(x) * bytesPerPixel;
+        for (int c = 0; c < 3; ++c) out[c] = p[c];
+        return;
+    }
+    const int samples = std::min(scale, 4);
+    const int step = scale / samples;
+    const std::size_t stride = static_cast<std::size_t>(step) * bytesPerPixel;
+    unsigned sum[3] = {0, 0, 0};
+    for (int sy = 0; sy < samples; ++sy) {
+        const unsigned char* p = m_image.RowFromTop(y + sy * step) + static_cast<std::size_t>(x) * bytesPerPixel;
+        for (int sx = 0; sx < samples; ++sx, p += stride) {
+            sum[0] += p[0];
+            sum[1] += p[1];
+            sum[2] += p[2];
         }
     }
-    for (int c = 0; c < 3; ++c) out[c] = sum[c] / static_cast<float>(count);
+    const float inverse = 1.0f / static_cast<float>(samples * samples);
+    for (int c = 0; c < 3; ++c) out[c] = static_cast<float>(sum[c]) * inverse;
 }
 
 bool RemoveSpotSourceSearch::IsAllowed(const Ring& ring, SpotOffset offset) const
