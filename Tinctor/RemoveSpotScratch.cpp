@@ -1,31 +1,30 @@
 #include "Tinctor/RemoveSpotScratch.h"
 
+#include <mutex>
+
 namespace ImageProcess {
 
 namespace {
 
-thread_local std::unique_ptr<RemoveSpotScratch> t_kept;
-thread_local bool t_lent = false;
+std::mutex g_keptMutex;
+std::unique_ptr<RemoveSpotScratch> g_kept;
 
 } // namespace
 
 RemoveSpotScratch::Lease::Lease()
 {
-    if (t_lent) {
-        m_own = std::make_unique<RemoveSpotScratch>();
-        m_scratch = m_own.get();
-        return;
+    {
+        const std::lock_guard<std::mutex> lock(g_keptMutex);
+        m_scratch = std::move(g_kept);
     }
-    if (!t_kept) t_kept = std::make_unique<RemoveSpotScratch>();
-    m_scratch = t_kept.get();
-    t_lent = true;
+    if (!m_scratch) m_scratch = std::make_unique<RemoveSpotScratch>();
 }
 
 RemoveSpotScratch::Lease::~Lease()
 {
-    if (m_own) return;
-    t_lent = false;
-    if (t_kept->inDisk.capacity() > MaxKeptCells) t_kept.reset();
+    if (m_scratch->inDisk.capacity() > MaxKeptCells) return;
+    const std::lock_guard<std::mutex> lock(g_keptMutex);
+    if (!g_kept) g_kept = std::move(m_scratch);
 }
 
 } // namespace ImageProcess

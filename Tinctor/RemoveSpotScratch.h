@@ -1,5 +1,5 @@
 #pragma once
-// Working memory of spot repairs, kept per thread from one repair to the next.
+// Working memory of spot repairs, kept from one repair to the next.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,29 +12,31 @@
 namespace ImageProcess {
 
 /// The grids of one spot repair. Fresh memory is slow to touch (every new page
-/// faults), and the largest spot the tool asks for (501 pixels) needs some 40
-/// MB of them, so each thread keeps its scratch between repairs and the
-/// buffers keep their capacity. After a repair on a larger grid than that the
-/// memory is freed again.
+/// faults), and the largest spot the tool asks for (501 pixels) needs some 35
+/// MB of them, so the library keeps one scratch for the whole process and
+/// lends it to one repair at a time, whatever thread it runs on (the program
+/// starts a new thread for every operation); its buffers keep their capacity.
+/// After a repair on a larger grid than the largest spot's the memory is
+/// freed again.
 struct RemoveSpotScratch {
     /// Grids of up to this many cells are kept after a repair: a 501-pixel
     /// spot's grid with its one-pixel border.
     static constexpr std::size_t MaxKeptCells = 512 * 512;
 
-    /// The calling thread's scratch for as long as the lease lives, or a
-    /// scratch of the lease's own while the thread's is already lent (a
-    /// progress callback that repairs another spot).
+    /// The kept scratch for as long as the lease lives, or a new one while
+    /// another lease holds it (repairs running at the same time). Any thread.
     class Lease {
     public:
         Lease();
+        /// Gives the scratch back to be kept, unless another one was given
+        /// back meanwhile or its grids are larger than MaxKeptCells.
         ~Lease();
         Lease(const Lease&) = delete;
         Lease& operator=(const Lease&) = delete;
         RemoveSpotScratch& operator*() const { return *m_scratch; }
 
     private:
-        std::unique_ptr<RemoveSpotScratch> m_own;
-        RemoveSpotScratch* m_scratch{nullptr};
+        std::unique_ptr<RemoveSpotScratch> m_scratch;
     };
 
     std::vector<std::uint8_t> inDisk;   ///< per cell: being repaired

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -325,6 +326,40 @@ TEST(RemoveSpotTest, ResultsAreRepeatable)
     ASSERT_TRUE(Spot(second, {80, 60, 41}));
     EXPECT_EQ(first.pixels, second.pixels);
     EXPECT_NE(first.pixels, before.pixels);
+}
+
+TEST(RemoveSpotTest, KeptWorkingMemoryDoesNotChangeResults)
+{
+    // The library keeps its working memory between repairs and lends it to one
+    // repair at a time: a repair gives the same result after a larger one
+    // (other grid sizes, stale contents) and while others run on other threads.
+    const TestImage before = GrainyGradient(260, 220, 24, 5);
+    TestImage flawed = before;
+    PaintDot(flawed, 120, 100, 9, {20, 20, 30, 0});
+    for (int x = 100; x < 150; ++x) flawed.Set(x, 130, {15, 15, 15, 0});
+    const Square squares[] = {{120 - 15, 100 - 15, 31}, {125 - 30, 128 - 30, 61}};
+    std::vector<TestImage> expected;
+    for (const Square& s : squares) {
+        expected.push_back(flawed);
+        ASSERT_TRUE(Spot(expected.back(), s));
+    }
+    TestImage large = RandomImage(700, 600, 32, 9);
+    ASSERT_TRUE(Spot(large, {100, 50, 501}));
+    for (std::size_t k = 0; k < std::size(squares); ++k) {
+        TestImage again = flawed;
+        ASSERT_TRUE(Spot(again, squares[k]));
+        EXPECT_EQ(again.pixels, expected[k].pixels) << "after a larger repair, square " << k;
+    }
+    std::vector<TestImage> results(6, flawed);
+    std::vector<int> ok(results.size(), 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < results.size(); ++t)
+        threads.emplace_back([&, t] { ok[t] = Spot(results[t], squares[t % 2]) ? 1 : 0; });
+    for (std::thread& thread : threads) thread.join();
+    for (std::size_t t = 0; t < results.size(); ++t) {
+        EXPECT_EQ(ok[t], 1);
+        EXPECT_EQ(results[t].pixels, expected[t % 2].pixels) << "thread " << t;
+    }
 }
 
 TEST(RemoveSpotTest, ThinHairGoesAndTheRestOfTheDiskStays)
