@@ -14,7 +14,7 @@ enum class Length { None, Char, Short, Long, LongLong, LongDouble, SizeT, IntMax
 
 // One conversion of the format, parsed: flags, width and precision as text,
 // the length modifier and the conversion character.
-struct Spec {
+struct Conversion {
     std::wstring flags;
     int width = -1;          // -1: none
     bool widthStar = false;
@@ -36,7 +36,7 @@ int ReadNumber(const wchar_t*& p)
     return n;
 }
 
-void ReadLength(const wchar_t*& p, Spec& s)
+void ReadLength(const wchar_t*& p, Conversion& s)
 {
     if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') { s.length = Length::LongLong; p += 3; return; }
     if (p[0] == L'I' && p[1] == L'3' && p[2] == L'2') { s.length = Length::None; p += 3; return; }
@@ -61,9 +61,9 @@ void ReadLength(const wchar_t*& p, Spec& s)
 }
 
 // Parses the conversion after '%'; `p` is left after the conversion character.
-Spec ParseSpec(const wchar_t*& p)
+Conversion ParseConversion(const wchar_t*& p)
 {
-    Spec s;
+    Conversion s;
     while (*p && std::wstring_view(L"-+ #0").find(*p) != std::wstring_view::npos) s.flags += *p++;
     if (*p == L'*') { s.widthStar = true; ++p; }
     else if (*p >= L'0' && *p <= L'9') s.width = ReadNumber(p);
@@ -78,9 +78,9 @@ Spec ParseSpec(const wchar_t*& p)
     return s;
 }
 
-// The spec rebuilt for swprintf with resolved width and precision and the
+// The conversion rebuilt for swprintf with resolved width and precision and the
 // given length text and conversion.
-std::wstring BuildSpec(const Spec& s, const wchar_t* length, wchar_t conv)
+std::wstring BuildPattern(const Conversion& s, const wchar_t* length, wchar_t conv)
 {
     std::wstring out = L"%" + s.flags;
     if (s.width >= 0) out += std::to_wstring(s.width);
@@ -91,11 +91,11 @@ std::wstring BuildSpec(const Spec& s, const wchar_t* length, wchar_t conv)
 }
 
 template <typename T>
-void Append(std::wstring& out, const std::wstring& spec, T value)
+void Append(std::wstring& out, const std::wstring& pattern, T value)
 {
     std::vector<wchar_t> buf(64);
     for (;;) {
-        const int n = std::swprintf(buf.data(), buf.size(), spec.c_str(), value);
+        const int n = std::swprintf(buf.data(), buf.size(), pattern.c_str(), value);
         if (n >= 0 && static_cast<size_t>(n) < buf.size()) {
             out.append(buf.data(), static_cast<size_t>(n));
             return;
@@ -105,10 +105,10 @@ void Append(std::wstring& out, const std::wstring& spec, T value)
     }
 }
 
-void AppendInteger(std::wstring& out, const Spec& s, va_list& args)
+void AppendInteger(std::wstring& out, const Conversion& s, va_list& args)
 {
     const bool isSigned = s.conv == L'd' || s.conv == L'i';
-    const std::wstring spec = BuildSpec(s, L"ll", s.conv);
+    const std::wstring pattern = BuildPattern(s, L"ll", s.conv);
     long long v = 0;
     switch (s.length) {
     case Length::Long: v = isSigned ? va_arg(args, long) : static_cast<long long>(va_arg(args, unsigned long)); break;
@@ -130,11 +130,11 @@ void AppendInteger(std::wstring& out, const Spec& s, va_list& args)
     }
     default: v = isSigned ? va_arg(args, int) : static_cast<long long>(va_arg(args, unsigned int)); break;
     }
-    if (isSigned) Append(out, spec, v);
-    else Append(out, spec, static_cast<unsigned long long>(v));
+    if (isSigned) Append(out, pattern, v);
+    else Append(out, pattern, static_cast<unsigned long long>(v));
 }
 
-void AppendString(std::wstring& out, const Spec& s, bool narrow, va_list& args)
+void AppendString(std::wstring& out, const Conversion& s, bool narrow, va_list& args)
 {
     std::wstring text;
     if (narrow) {
@@ -144,17 +144,17 @@ void AppendString(std::wstring& out, const Spec& s, bool narrow, va_list& args)
         const wchar_t* p = va_arg(args, const wchar_t*);
         text = p ? p : L"(null)";
     }
-    Append(out, BuildSpec(s, L"l", L's'), text.c_str());
+    Append(out, BuildPattern(s, L"l", L's'), text.c_str());
 }
 
-void AppendChar(std::wstring& out, const Spec& s, bool narrow, va_list& args)
+void AppendChar(std::wstring& out, const Conversion& s, bool narrow, va_list& args)
 {
     const int raw = va_arg(args, int);
     const wint_t c = narrow ? static_cast<wint_t>(static_cast<unsigned char>(raw)) : static_cast<wint_t>(raw);
-    Append(out, BuildSpec(s, L"l", L'c'), c);
+    Append(out, BuildPattern(s, L"l", L'c'), c);
 }
 
-void AppendConversion(std::wstring& out, Spec& s, va_list& args)
+void AppendConversion(std::wstring& out, Conversion& s, va_list& args)
 {
     if (s.widthStar) {
         s.width = va_arg(args, int);
@@ -169,14 +169,14 @@ void AppendConversion(std::wstring& out, Spec& s, va_list& args)
         AppendInteger(out, s, args);
         return;
     case L'f': case L'F': case L'e': case L'E': case L'g': case L'G': case L'a': case L'A':
-        if (s.length == Length::LongDouble) Append(out, BuildSpec(s, L"L", s.conv), va_arg(args, long double));
-        else Append(out, BuildSpec(s, L"", s.conv), va_arg(args, double));
+        if (s.length == Length::LongDouble) Append(out, BuildPattern(s, L"L", s.conv), va_arg(args, long double));
+        else Append(out, BuildPattern(s, L"", s.conv), va_arg(args, double));
         return;
     case L's': AppendString(out, s, s.lengthNarrow, args); return;
     case L'S': AppendString(out, s, !s.lengthWide, args); return;
     case L'c': AppendChar(out, s, s.lengthNarrow, args); return;
     case L'C': AppendChar(out, s, !s.lengthWide, args); return;
-    case L'p': Append(out, BuildSpec(s, L"", L'p'), va_arg(args, void*)); return;
+    case L'p': Append(out, BuildPattern(s, L"", L'p'), va_arg(args, void*)); return;
     case L'n': (void)va_arg(args, void*); return; // never written: format texts come from dictionaries
     case L'%': out += L'%'; return;
     default: return; // unknown conversion: printed as nothing, no argument consumed
@@ -219,7 +219,7 @@ std::wstring FormatWideV(const wchar_t* format, va_list args)
             continue;
         }
         ++p;
-        Spec s = ParseSpec(p);
+        Conversion s = ParseConversion(p);
         AppendConversion(out, s, ap);
     }
     va_end(ap);
