@@ -10,9 +10,10 @@
 //     3 px of the disk, where a seam would show; SSIM's 11 px window there
 //     also sees the untouched pixels just outside);
 //   - whether the flaw is gone (see GoneDefinition below, which is printed
-//     at the top of the output); failures are listed and crops of the worst
-//     (flawed / repaired / control repair / clean, enlarged) are written as
-//     PNG into /tmp/spotfails/ (or the folder given with --fails).
+//     at the top of the output); failures are listed and crops of the flaws
+//     removed worst (flawed / repaired / control repair / clean / difference,
+//     enlarged) are written as PNG into /tmp/spotfails/ (or the folder given
+//     with --fails).
 // Areas are classed flat or textured by the high-pass energy of the clean
 // photo around the flaw. Fixed seed; prints tables of medians.
 //
@@ -100,8 +101,8 @@ struct Score {
     double ssimDisk{0.0};
     double ssimRim{0.0};
     double gone{0.0};           ///< share of the flaw removed, 0 to 1 (see GoneDefinition)
-    double remains{0.0};        ///< signed leftover of the flaw after repair, share of its contrast
-    double floor{0.0};          ///< the same measure for the control repair of the clean photo
+    double remains{0.0};        ///< L(all) / C: signed leftover of the flaw after repair
+    double floor{0.0};          ///< L0: the control's leftover on pixels both repairs changed, share of C
     double contrast{0.0};       ///< mean |flawed - clean| over the flaw's pixels and channels
     double absAfter{0.0};       ///< mean |repair - clean| over flaw pixels
 };
@@ -392,7 +393,7 @@ void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat
 {
     enum Part { Kept, Both, Only };
     double left[3] = {0.0, 0.0, 0.0};
-    double before = 0.0, floor = 0.0, absAfter = 0.0;
+    double before = 0.0, noiseFloor = 0.0, absAfter = 0.0;
     int count = 0;
     const cv::Rect box = FlawBox(flaw);
     for (int y = box.y; y < box.br().y; ++y)
@@ -406,18 +407,18 @@ void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat
                 const double sign = d > 0 ? 1.0 : d < 0 ? -1.0 : 0.0;
                 before += std::abs(d);
                 left[part] += sign * (double(r[k]) - c[k]);
-                if (part == Both) floor += sign * (double(r0[k]) - c[k]);
+                if (part == Both) noiseFloor += sign * (double(r0[k]) - c[k]);
                 absAfter += std::abs(double(r[k]) - c[k]);
             }
             count += 3;
         }
-    floor = std::max(floor, 0.0);
+    noiseFloor = std::max(noiseFloor, 0.0);
     const double remaining =
-        std::max(left[Kept], 0.0) + std::max(left[Only], 0.0) + std::max(left[Both] - floor, 0.0);
+        std::max(left[Kept], 0.0) + std::max(left[Only], 0.0) + std::max(left[Both] - noiseFloor, 0.0);
     score.contrast = count ? before / count : 0.0;
     score.absAfter = count ? absAfter / count : 0.0;
     score.remains = before > 0.0 ? (left[Kept] + left[Both] + left[Only]) / before : 0.0;
-    score.floor = before > 0.0 ? floor / before : 0.0;
+    score.floor = before > 0.0 ? noiseFloor / before : 0.0;
     score.gone = before > 0.0 ? 1.0 - std::min(1.0, remaining / before) : 1.0;
 }
 

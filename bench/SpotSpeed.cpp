@@ -7,7 +7,9 @@
 // painted at the centre; each iteration repairs the square around it, as the
 // spot tool asks for sizes 15, 101 and 501, and the square is then put back
 // with timing paused, so only the library call is timed on memory already in
-// use.
+// use. RemoveSpot keeps its own working memory from one call to the next, so
+// after the first iteration its grids are warm as well, as they are in the
+// program after its first spot.
 //
 // Baseline: cv::inpaint (INPAINT_TELEA, radius 3) on the 24-bit photo, given
 // a region of interest of the square grown by 8 pixels on every side (TELEA
