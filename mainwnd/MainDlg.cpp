@@ -4,6 +4,7 @@
 // handlers in MainDlgCommands.cpp.
 #include "mainwnd/MainDlg.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -108,6 +109,7 @@ BOOL CMainDlg::OnInitDialog()
     constexpr const wchar_t* kFunction = L"CMainDlg::OnInitDialog";
     CFGDialog::OnInitDialog();
     setWindowIcon(m_hIcon);
+    QApplication::setWindowIcon(m_hIcon);  // the About box and the messages carry it too
     if (!CreateStatusBar()) WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to create status-bar");
     if (!CreateToolbar()) WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to create tool-bar");
     CreateToolOptions();
