@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWheelEvent>
@@ -56,6 +58,28 @@ std::wstring ToLower(std::wstring text)
 bool IsWithin(const QWidget* widget, const QWidget* other)
 {
     return widget && other && (widget == other || other->isAncestorOf(widget));
+}
+
+// True for a control the user types into (the option strip's number boxes).
+bool IsTextEntry(const QObject* receiver)
+{
+    return qobject_cast<const QLineEdit*>(receiver) || qobject_cast<const QAbstractSpinBox*>(receiver);
+}
+
+// Keys a text box uses itself: typing, moving the caret and the editing
+// shortcuts. Function keys and the other Ctrl shortcuts stay hotkeys.
+bool IsTextEditingKey(const QKeyEvent& key)
+{
+    if (key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F35) return false;
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (mods == Qt::NoModifier) return true;
+    if (mods != Qt::ControlModifier) return false;
+    switch (key.key()) {
+    case Qt::Key_A: case Qt::Key_C: case Qt::Key_V: case Qt::Key_X: case Qt::Key_Y: case Qt::Key_Z:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The brush operators take the picture of the clone stamp or dodge/burn tool.
@@ -236,7 +260,11 @@ BOOL CCorvaneLoaderApp::PreTranslateMessage(QObject* receiver, QEvent* event)
 
     if (type == QEvent::KeyPress) {
         if (!m_hAccel) return FALSE;
-        const auto command = m_hAccel->Translate(*static_cast<QKeyEvent*>(event));
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        // A number typed into the spot-size box must not turn the photo, and
+        // its arrows and Ctrl+C belong to the box, not to the image.
+        if (IsTextEntry(receiver) && IsTextEditingKey(key)) return FALSE;
+        const auto command = m_hAccel->Translate(key);
         if (!command) return FALSE;
         m_pMainWnd->OnAccelerator(*command);
         return TRUE;

@@ -8,6 +8,8 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QLineEdit>
+#include <QTest>
 #include <QTransform>
 #include <QUrl>
 
@@ -359,4 +361,20 @@ TEST_F(MainWindow, TheCloseBoxAsksBeforeAModifiedPhotoIsLost)
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_IDLE);
+}
+
+TEST_F(MainWindow, KeysTypedIntoTheSpotSizeBoxStayInTheBox)
+{
+    OpenThroughDialog(photo);
+    QLineEdit* box = dialog->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    for (Qt::Key key : {Qt::Key_R, Qt::Key_L, Qt::Key_H, Qt::Key_V, Qt::Key_Up}) QTest::keyClick(box, key);
+    QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
+    EXPECT_EQ(HistorySize(), 1u);  // nothing turned or flipped
+
+    // Back on the picture, the same key turns it.
+    PressKey(Qt::Key_R);
+    WaitForOperation();
+    EXPECT_EQ(HistorySize(), 2u);
 }
