@@ -25,10 +25,23 @@ void LogNoParam(const wchar_t* function)
     WriteLog(LOG_LEVEL_INFO, L"CorvaneLoader", function, L"ParamInfo: Not Need.");
 }
 
+ImageData* CheckDataNoParam(OperationManage::Operation& operation, const OperationManage::OPTGUID& kind,
+                            const wchar_t* function)
+{
+    ImageData* data = CheckData(operation, kind, function);
+    if (data) LogNoParam(function);
+    return data;
+}
+
 bool Fail(const wchar_t* function, const wchar_t* text)
 {
     WriteLog(LOG_LEVEL_ERROR, L"CorvaneLoader", function, L"%s", text);
     return false;
+}
+
+bool Succeeded(bool succeeded, const wchar_t* function, const wchar_t* failure)
+{
+    return succeeded || Fail(function, failure);
 }
 
 ImageProcess::PROCESS_REGION MakeRegion(const ImageData& data)

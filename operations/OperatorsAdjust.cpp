@@ -9,43 +9,19 @@
 using OperationManage::Operation;
 using namespace OperatorFrame;
 
-namespace {
-
-// Checks kind, data and parameter record of an adjustment and logs the
-// parameter text; null when a check failed (already logged).
-template <class Param>
-const Param* Prepare(Operation& operation, const OperationManage::OPTGUID& kind, const wchar_t* function,
-                     ImageData*& data)
-{
-    data = CheckData(operation, kind, function);
-    const Param* param = data ? CheckParam<Param>(operation, function) : nullptr;
-    if (param) LogParamInfo(*param, function);
-    return param;
-}
-
-// Checks kind and data of an adjustment without parameters and logs so.
-ImageData* PrepareNoParam(Operation& operation, const OperationManage::OPTGUID& kind, const wchar_t* function)
-{
-    ImageData* data = CheckData(operation, kind, function);
-    if (data) LogNoParam(function);
-    return data;
-}
-
-} // namespace
-
 namespace Operator_BrightnessContrast {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_BrightnessContrast::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_BrightnessContrast>(operation, OPTGUID_BRIGHTNESSCONTRAST, kFunction, data);
+    const auto [data, param] =
+        CheckRecords<OptParam_BrightnessContrast>(operation, OPTGUID_BRIGHTNESSCONTRAST, kFunction);
     if (!param) return false;
     const auto region = MakeRegion(*data);
     if (!ImageProcess::AdjustBrightness(data->m_Pixels, data->m_Header, region, param->m_nBrightness, nullptr, true))
         return Fail(kFunction, L"Failed to adjust brightness.");
-    if (!ImageProcess::AdjustContrast(data->m_Pixels, data->m_Header, region, param->m_nContrast, nullptr, true))
-        return Fail(kFunction, L"Failed to adjust contrast.");
-    return true;
+    return Succeeded(
+        ImageProcess::AdjustContrast(data->m_Pixels, data->m_Header, region, param->m_nContrast, nullptr, true),
+        kFunction, L"Failed to adjust contrast.");
 }
 } // namespace Operator_BrightnessContrast
 
@@ -53,8 +29,7 @@ namespace Operator_RGBColor {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_RGBColor::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_RGBColor>(operation, OPTGUID_RGBCOLOR, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_RGBColor>(operation, OPTGUID_RGBCOLOR, kFunction);
     if (!param) return false;
     const auto region = MakeRegion(*data);
     struct Channel { int bit; int level; const wchar_t* failure; };
@@ -77,13 +52,11 @@ namespace Operator_HSV {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_HSV::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_HSV>(operation, OPTGUID_HSV, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_HSV>(operation, OPTGUID_HSV, kFunction);
     if (!param) return false;
-    if (!ImageProcess::AdjustHSV(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_dHue,
-                                 param->m_dSaturation, param->m_dValue, nullptr, true))
-        return Fail(kFunction, L"Failed to adjust HSV.");
-    return true;
+    return Succeeded(ImageProcess::AdjustHSV(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_dHue,
+                                             param->m_dSaturation, param->m_dValue, nullptr, true),
+                     kFunction, L"Failed to adjust HSV.");
 }
 } // namespace Operator_HSV
 
@@ -91,13 +64,11 @@ namespace Operator_Histogram {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Histogram::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_Histogram>(operation, OPTGUID_HISTOGRAM, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_Histogram>(operation, OPTGUID_HISTOGRAM, kFunction);
     if (!param) return false;
-    if (!ImageProcess::AdjustHistogram(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_Histogram,
-                                       param->m_Params.data(), nullptr, true))
-        return Fail(kFunction, L"Failed to adjust Histogram.");
-    return true;
+    return Succeeded(ImageProcess::AdjustHistogram(data->m_Pixels, data->m_Header, MakeRegion(*data),
+                                                   param->m_Histogram, param->m_Params.data(), nullptr, true),
+                     kFunction, L"Failed to adjust Histogram.");
 }
 } // namespace Operator_Histogram
 
@@ -105,14 +76,13 @@ namespace Operator_Curve {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Curve::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_Curve>(operation, OPTGUID_CURVE, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_Curve>(operation, OPTGUID_CURVE, kFunction);
     if (!param) return false;
     const unsigned char* curves[4] = {param->m_Curves[0].data(), param->m_Curves[1].data(),
                                       param->m_Curves[2].data(), param->m_Curves[3].data()};
-    if (!ImageProcess::AdjustCurve(data->m_Pixels, data->m_Header, MakeRegion(*data), curves, nullptr, true))
-        return Fail(kFunction, L"Failed to adjust Curve.");
-    return true;
+    return Succeeded(
+        ImageProcess::AdjustCurve(data->m_Pixels, data->m_Header, MakeRegion(*data), curves, nullptr, true),
+        kFunction, L"Failed to adjust Curve.");
 }
 } // namespace Operator_Curve
 
@@ -120,22 +90,21 @@ namespace Operator_WhiteBalance {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_WhiteBalance::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_WhiteBalance>(operation, OPTGUID_WHITEBALANCE, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_WhiteBalance>(operation, OPTGUID_WHITEBALANCE, kFunction);
     if (!param) return false;
     const COLORREF reference = param->m_crReference;
     const DWORD mean = (GetRValue(reference) + GetGValue(reference) + GetBValue(reference)) / 3;
     const COLORREF grey = mean * 0x010101;
-    if (!ImageProcess::ColorCorrect(data->m_Pixels, data->m_Header, MakeRegion(*data), grey, reference, nullptr, true))
-        return Fail(kFunction, L"Failed to execute color-correction.");
-    return true;
+    return Succeeded(
+        ImageProcess::ColorCorrect(data->m_Pixels, data->m_Header, MakeRegion(*data), grey, reference, nullptr, true),
+        kFunction, L"Failed to execute color-correction.");
 }
 } // namespace Operator_WhiteBalance
 
 namespace Operator_Negative {
 bool Process(Operation& operation)
 {
-    ImageData* data = PrepareNoParam(operation, OPTGUID_NEGATIVE, L"Operator_Negative::Process");
+    ImageData* data = CheckDataNoParam(operation, OPTGUID_NEGATIVE, L"Operator_Negative::Process");
     return data && ImageProcess::ReverseColor(data->m_Pixels, data->m_Header, MakeRegion(*data), nullptr, true);
 }
 } // namespace Operator_Negative
@@ -143,7 +112,7 @@ bool Process(Operation& operation)
 namespace Operator_Decolor {
 bool Process(Operation& operation)
 {
-    ImageData* data = PrepareNoParam(operation, OPTGUID_DECOLOR, L"Operator_Decolor::Process");
+    ImageData* data = CheckDataNoParam(operation, OPTGUID_DECOLOR, L"Operator_Decolor::Process");
     return data && ImageProcess::Decolor(data->m_Pixels, data->m_Header, MakeRegion(*data), nullptr, true);
 }
 } // namespace Operator_Decolor
@@ -151,7 +120,7 @@ bool Process(Operation& operation)
 namespace Operator_InverseHue {
 bool Process(Operation& operation)
 {
-    ImageData* data = PrepareNoParam(operation, OPTGUID_INVERSEHUE, L"Operator_InverseHue::Process");
+    ImageData* data = CheckDataNoParam(operation, OPTGUID_INVERSEHUE, L"Operator_InverseHue::Process");
     return data &&
            ImageProcess::AdjustHSV(data->m_Pixels, data->m_Header, MakeRegion(*data), 180.0, 0.0, 0.0, nullptr, true);
 }
@@ -161,19 +130,18 @@ namespace Operator_GaussBlur {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_GaussBlur::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_GaussBlur>(operation, OPTGUID_GAUSSBLUR, kFunction, data);
+    const auto [data, param] = CheckRecords<OptParam_GaussBlur>(operation, OPTGUID_GAUSSBLUR, kFunction);
     if (!param) return false;
-    if (!ImageProcess::GaussBlur(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_dRadius, nullptr, true))
-        return Fail(kFunction, L"Failed to execute gausian-blur.");
-    return true;
+    return Succeeded(
+        ImageProcess::GaussBlur(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_dRadius, nullptr, true),
+        kFunction, L"Failed to execute gausian-blur.");
 }
 } // namespace Operator_GaussBlur
 
 namespace Operator_SimpleSharpen {
 bool Process(Operation& operation)
 {
-    ImageData* data = PrepareNoParam(operation, OPTGUID_SIMPLESHARPEN, L"Operator_SimpleSharpen::Process");
+    ImageData* data = CheckDataNoParam(operation, OPTGUID_SIMPLESHARPEN, L"Operator_SimpleSharpen::Process");
     return data && ImageProcess::SimpleSharpen(data->m_Pixels, data->m_Header, MakeRegion(*data), nullptr, true);
 }
 } // namespace Operator_SimpleSharpen
@@ -181,9 +149,8 @@ bool Process(Operation& operation)
 namespace Operator_USMSharpen {
 bool Process(Operation& operation)
 {
-    constexpr const wchar_t* kFunction = L"Operator_USMSharpen::Process";
-    ImageData* data = nullptr;
-    const auto* param = Prepare<OptParam_USMSharpen>(operation, OPTGUID_USMSHARPEN, kFunction, data);
+    const auto [data, param] =
+        CheckRecords<OptParam_USMSharpen>(operation, OPTGUID_USMSHARPEN, L"Operator_USMSharpen::Process");
     if (!param) return false;
     return ImageProcess::USMSharpen(data->m_Pixels, data->m_Header, MakeRegion(*data), param->m_nAmount,
                                     param->m_dRadius, param->m_nThreshold, nullptr, true);

@@ -40,17 +40,14 @@ namespace Operator_SpotRemoval {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_SpotRemoval::Process";
-    ImageData* data = CheckData(operation, OPTGUID_SPOTREMOVAL, kFunction);
-    const auto* param = data ? CheckParam<OptParam_SpotRemoval>(operation, kFunction) : nullptr;
+    const auto [data, param] = CheckRecords<OptParam_SpotRemoval>(operation, OPTGUID_SPOTREMOVAL, kFunction);
     if (!param) return false;
-    LogParamInfo(*param, kFunction);
     // An odd square around the clicked centre: size 15 gives 15 x 15, an even
     // 16 gives 17 x 17. The corner may lie outside the image.
     const int half = param->m_nSpotSize / 2;
     const POINT corner{param->m_nX - half, param->m_nY - half};
-    if (!ImageProcess::RemoveSpot(data->m_Pixels, data->m_Header, 2 * half + 1, corner, 0.8f, nullptr))
-        return Fail(kFunction, L"Failed to execute ImageProcess::RemoveSpot.");
-    return true;
+    return Succeeded(ImageProcess::RemoveSpot(data->m_Pixels, data->m_Header, 2 * half + 1, corner, 0.8f, nullptr),
+                     kFunction, L"Failed to execute ImageProcess::RemoveSpot.");
 }
 } // namespace Operator_SpotRemoval
 
@@ -58,13 +55,13 @@ namespace Operator_RedeyeReduction {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_RedeyeReduction::Process";
-    ImageData* data = CheckData(operation, OPTGUID_REDEYEREDUCTION, kFunction);
-    const auto* param = data ? CheckParam<OptParam_RedeyeReduction>(operation, kFunction) : nullptr;
+    // The red-eye operator logs no parameter text.
+    const auto [data, param] =
+        CheckRecords<OptParam_RedeyeReduction>(operation, OPTGUID_REDEYEREDUCTION, kFunction, ParamLog::Silent);
     if (!param) return false;
     const float amount = static_cast<float>(param->m_nDarkenAmount) / 100.0f;
-    if (!ImageProcess::RedeyeReduct(data->m_Pixels, data->m_Header, param->m_rcRect, amount, nullptr))
-        return Fail(kFunction, L"Failed to execute ImageProcess::RedeyeReduct.");
-    return true;
+    return Succeeded(ImageProcess::RedeyeReduct(data->m_Pixels, data->m_Header, param->m_rcRect, amount, nullptr),
+                     kFunction, L"Failed to execute ImageProcess::RedeyeReduct.");
 }
 } // namespace Operator_RedeyeReduction
 

@@ -23,8 +23,8 @@ void TakeOver(ImageData& data, std::vector<unsigned char>& pixels, const BITMAPI
 bool QuarterTurn(ImageData& data, bool clockwise, const wchar_t* function)
 {
     const int mode = clockwise ? ImageProcess::FIXROTATE_CLOCKWISE : ImageProcess::FIXROTATE_COUNTERCLOCKWISE;
-    if (ImageProcess::FixRotate(data.m_Pixels, data.m_Header, mode, nullptr)) return true;
-    return Fail(function, L"Failed to execute ImageProcess::FixRotate.");
+    return Succeeded(ImageProcess::FixRotate(data.m_Pixels, data.m_Header, mode, nullptr), function,
+                     L"Failed to execute ImageProcess::FixRotate.");
 }
 
 } // namespace
@@ -36,9 +36,9 @@ bool Process(Operation& operation)
     ImageData* data = CheckData(operation, OPTGUID_CUT, kFunction);
     if (!data) return false;
     if (operation.m_pParam) return Fail(kFunction, L"Invalid Argument.");
-    if (!ImageProcess::FillColor(data->m_Pixels, data->m_Header, MakeRegion(*data), RGB(150, 150, 150), nullptr, true))
-        return Fail(kFunction, L"Failed to call ImageProcess::FillColor.");
-    return true;
+    return Succeeded(
+        ImageProcess::FillColor(data->m_Pixels, data->m_Header, MakeRegion(*data), RGB(150, 150, 150), nullptr, true),
+        kFunction, L"Failed to call ImageProcess::FillColor.");
 }
 } // namespace Operator_Cut
 
@@ -46,10 +46,8 @@ namespace Operator_Rotate {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Rotate::Process";
-    ImageData* data = CheckData(operation, OPTGUID_ROTATE, kFunction);
-    const auto* param = data ? CheckParam<OptParam_Rotate>(operation, kFunction) : nullptr;
+    const auto [data, param] = CheckRecords<OptParam_Rotate>(operation, OPTGUID_ROTATE, kFunction);
     if (!param) return false;
-    LogParamInfo(*param, kFunction);
     switch (param->m_nMode) {
     case OptParam_Rotate::ROTATE_90:
         return QuarterTurn(*data, param->m_bClockwise, kFunction);
@@ -76,10 +74,8 @@ namespace Operator_Flip {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Flip::Process";
-    ImageData* data = CheckData(operation, OPTGUID_FLIP, kFunction);
-    const auto* param = data ? CheckParam<OptParam_Flip>(operation, kFunction) : nullptr;
+    const auto [data, param] = CheckRecords<OptParam_Flip>(operation, OPTGUID_FLIP, kFunction);
     if (!param) return false;
-    LogParamInfo(*param, kFunction);
     return ImageProcess::Flip(data->m_Pixels, data->m_Header, param->m_bVertical, nullptr);
 }
 } // namespace Operator_Flip
@@ -88,10 +84,8 @@ namespace Operator_Resize {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Resize::Process";
-    ImageData* data = CheckData(operation, OPTGUID_RESIZE, kFunction);
-    const auto* param = data ? CheckParam<OptParam_Resize>(operation, kFunction) : nullptr;
+    const auto [data, param] = CheckRecords<OptParam_Resize>(operation, OPTGUID_RESIZE, kFunction);
     if (!param) return false;
-    LogParamInfo(*param, kFunction);
     std::vector<unsigned char> pixels;
     BITMAPINFO header{};
     if (!ImageProcess::Resize(data->m_Pixels, data->m_Header, pixels, header, param->m_nWidth, param->m_nHeight,
@@ -106,10 +100,8 @@ namespace Operator_Crop {
 bool Process(Operation& operation)
 {
     constexpr const wchar_t* kFunction = L"Operator_Crop::Process";
-    ImageData* data = CheckData(operation, OPTGUID_CROP, kFunction);
-    const auto* param = data ? CheckParam<OptParam_Crop>(operation, kFunction) : nullptr;
+    const auto [data, param] = CheckRecords<OptParam_Crop>(operation, OPTGUID_CROP, kFunction);
     if (!param) return false;
-    LogParamInfo(*param, kFunction);
     // Cutting needs a selection to cut to; filling alone works on the whole image.
     if (param->m_bCrop && !(data->m_pRegion && data->m_pRegion->HasRegion())) return false;
     const ImageProcess::PROCESS_REGION region = MakeRegion(*data);
