@@ -2,12 +2,12 @@
 
 #include "io/EncoderDialogTexts.h"
 
-using Carrow::EncoderDialogs::Translate;
+using namespace Carrow::EncoderDialogs;
 
 namespace {
 
 // The template's texts: dictionary keys, replaced by their items on opening.
-const std::initializer_list<Carrow::EncoderDialogs::ControlKey> kControlKeys = {
+const std::initializer_list<ControlKey> kControlKeys = {
     {IDOK, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_OK"},
     {IDCANCEL, L"IDS_CARROW_DIALOG_ENCODER_JPEG_BUTTON_CANCEL"},
     {CEncoderJpegDlg::IDC_STATIC_QUALITY, L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY"},
@@ -20,15 +20,11 @@ CEncoderJpegDlg::CEncoderJpegDlg(QWidget* parent)
     : CFGDialog(IDD, parent), m_stcQuality(this), m_chkKeepExif(this), m_btnOK(this), m_btnCancel(this)
 {
     SetStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    Carrow::EncoderDialogs::MakeOptionsWindow(*this);
+    MakeOptionsWindow(*this);
     m_stcQuality.SetDlgCtrlID(IDC_STATIC_QUALITY);
     m_stcQuality.hide(); // marks where the quality slider goes
-    m_chkKeepExif.SetDlgCtrlID(IDC_CHECK_KEEP_EXIF);
-    m_chkKeepExif.SetButtonStyle(BS_AUTOCHECKBOX);
-    m_btnOK.SetDlgCtrlID(IDOK);
-    m_btnOK.SetButtonStyle(BS_DEFPUSHBUTTON);
-    m_btnCancel.SetDlgCtrlID(IDCANCEL);
-    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, false);
+    SetUpCommonButtons(m_chkKeepExif, IDC_CHECK_KEEP_EXIF, m_btnOK, m_btnCancel);
+    SetControlTexts(*this, kControlKeys, false);
 }
 
 CEncoderJpegDlg::~CEncoderJpegDlg() = default;
@@ -36,8 +32,7 @@ CEncoderJpegDlg::~CEncoderJpegDlg() = default;
 BOOL CEncoderJpegDlg::OnInitDialog()
 {
     CFGDialog::OnInitDialog();
-    setWindowTitle(QString::fromWCharArray(Translate(L"IDS_CARROW_DIALOG_ENCODER_JPEG_CAPTION")));
-    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, true);
+    TranslateTexts(*this, L"IDS_CARROW_DIALOG_ENCODER_JPEG_CAPTION", kControlKeys);
 
     SLIDER_ITEM_INFO quality;
     quality.strName = Translate(L"IDS_CARROW_DIALOG_ENCODER_JPEG_STATIC_QUALITY");
@@ -61,16 +56,13 @@ void CEncoderJpegDlg::AdjustCtrls()
     SetClientSize(260, 100);
     setFixedSize(size());
     m_stcQuality.setGeometry(10, 10, 240, 20);
-    m_chkKeepExif.setGeometry(10, 40, 240, 20);
-    m_btnCancel.setGeometry(170, 70, 80, 20);
-    m_btnOK.setGeometry(80, 70, 80, 20);
+    PlaceCommonButtons(m_chkKeepExif, m_btnOK, m_btnCancel, 40);
     CenterWindow();
 }
 
 void CEncoderJpegDlg::UpdateData(BOOL saveAndValidate)
 {
-    if (saveAndValidate) m_bKeepExif = m_chkKeepExif.GetCheck() == BST_CHECKED ? TRUE : FALSE;
-    else m_chkKeepExif.SetCheck(m_bKeepExif ? BST_CHECKED : BST_UNCHECKED);
+    ExchangeCheck(m_chkKeepExif, m_bKeepExif, saveAndValidate);
 }
 
 void CEncoderJpegDlg::OnOK()

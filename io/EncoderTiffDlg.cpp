@@ -2,7 +2,7 @@
 
 #include "io/EncoderDialogTexts.h"
 
-using Carrow::EncoderDialogs::Translate;
+using namespace Carrow::EncoderDialogs;
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr Choice kChoices[CEncoderTiffDlg::kChoiceCount] = {
     {L"IDS_CARROW_DIALOG_ENCODER_TIFF_RADIO_COMPRESSION_CCITT4", false, 4},
 };
 
-const std::initializer_list<Carrow::EncoderDialogs::ControlKey> kControlKeys = {
+const std::initializer_list<ControlKey> kControlKeys = {
     {IDOK, L"IDS_CARROW_DIALOG_ENCODER_TIFF_BUTTON_OK"},
     {IDCANCEL, L"IDS_CARROW_DIALOG_ENCODER_TIFF_BUTTON_CANCEL"},
     {CEncoderTiffDlg::IDC_GROUP_COMPRESSION, L"IDS_CARROW_DIALOG_ENCODER_TIFF_GROUP_COMPRESSION"},
@@ -36,7 +36,7 @@ CEncoderTiffDlg::CEncoderTiffDlg(QWidget* parent)
       m_arrRadios{&m_rdoNone, &m_rdoLzw, &m_rdoRle, &m_rdoCcitt3, &m_rdoCcitt4}
 {
     SetStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    Carrow::EncoderDialogs::MakeOptionsWindow(*this);
+    MakeOptionsWindow(*this);
     m_grpCompression.SetDlgCtrlID(IDC_GROUP_COMPRESSION);
     m_grpCompression.SetButtonStyle(BS_GROUPBOX);
     for (int i = 0; i < kChoiceCount; ++i) {
@@ -46,13 +46,9 @@ CEncoderTiffDlg::CEncoderTiffDlg(QWidget* parent)
         radio.SetWindowText(kChoices[i].key);
         radio.setEnabled(kChoices[i].enabled);
     }
-    m_chkKeepExif.SetDlgCtrlID(IDC_CHECK_KEEP_EXIF);
-    m_chkKeepExif.SetButtonStyle(BS_AUTOCHECKBOX);
-    m_btnOK.SetDlgCtrlID(IDOK);
-    m_btnOK.SetButtonStyle(BS_DEFPUSHBUTTON);
-    m_btnCancel.SetDlgCtrlID(IDCANCEL);
+    SetUpCommonButtons(m_chkKeepExif, IDC_CHECK_KEEP_EXIF, m_btnOK, m_btnCancel);
     // The template's texts: dictionary keys, replaced by their items on opening.
-    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, false);
+    SetControlTexts(*this, kControlKeys, false);
     m_grpCompression.lower();
 }
 
@@ -66,10 +62,9 @@ int CEncoderTiffDlg::CompressionOfIndex(int index)
 BOOL CEncoderTiffDlg::OnInitDialog()
 {
     CFGDialog::OnInitDialog();
-    setWindowTitle(QString::fromWCharArray(Translate(L"IDS_CARROW_DIALOG_ENCODER_TIFF_CAPTION")));
     for (int i = 0; i < kChoiceCount; ++i)
         m_arrRadios[static_cast<size_t>(i)]->SetWindowText(Translate(kChoices[i].key));
-    Carrow::EncoderDialogs::SetControlTexts(*this, kControlKeys, true);
+    TranslateTexts(*this, L"IDS_CARROW_DIALOG_ENCODER_TIFF_CAPTION", kControlKeys);
     m_nCompressionIndex = 0;
     m_bKeepExif = TRUE;
     UpdateData(FALSE);
@@ -87,9 +82,7 @@ void CEncoderTiffDlg::AdjustCtrls()
     m_rdoRle.setGeometry(130, 30, 110, 20);
     m_rdoCcitt3.setGeometry(130, 50, 110, 20);
     m_rdoCcitt4.setGeometry(130, 70, 110, 20);
-    m_chkKeepExif.setGeometry(10, 110, 240, 20);
-    m_btnCancel.setGeometry(170, 140, 80, 20);
-    m_btnOK.setGeometry(80, 140, 80, 20);
+    PlaceCommonButtons(m_chkKeepExif, m_btnOK, m_btnCancel, 110);
     CenterWindow();
 }
 
@@ -99,12 +92,11 @@ void CEncoderTiffDlg::UpdateData(BOOL saveAndValidate)
         m_nCompressionIndex = -1;
         for (int i = 0; i < kChoiceCount; ++i)
             if (m_arrRadios[static_cast<size_t>(i)]->GetCheck() == BST_CHECKED) m_nCompressionIndex = i;
-        m_bKeepExif = m_chkKeepExif.GetCheck() == BST_CHECKED ? TRUE : FALSE;
-        return;
+    } else {
+        for (int i = 0; i < kChoiceCount; ++i)
+            m_arrRadios[static_cast<size_t>(i)]->SetCheck(i == m_nCompressionIndex ? BST_CHECKED : BST_UNCHECKED);
     }
-    for (int i = 0; i < kChoiceCount; ++i)
-        m_arrRadios[static_cast<size_t>(i)]->SetCheck(i == m_nCompressionIndex ? BST_CHECKED : BST_UNCHECKED);
-    m_chkKeepExif.SetCheck(m_bKeepExif ? BST_CHECKED : BST_UNCHECKED);
+    ExchangeCheck(m_chkKeepExif, m_bKeepExif, saveAndValidate);
 }
 
 void CEncoderTiffDlg::OnOK()
