@@ -37,14 +37,14 @@ struct HandlerScope {
     ~HandlerScope() { t_inHandler = false; }
 };
 
-void* TryAllocate(std::size_t size, std::size_t alignment)
+[[maybe_unused]] void* TryAllocate(std::size_t size, std::size_t alignment)
 {
     if (alignment <= alignof(std::max_align_t)) return std::malloc(size);
     const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
     return std::aligned_alloc(alignment, rounded);
 }
 
-void* AllocateOrRetry(std::size_t size, std::size_t alignment = 0)
+[[maybe_unused]] void* AllocateOrRetry(std::size_t size, std::size_t alignment = 0)
 {
     if (size == 0) size = 1;
     for (;;) {
@@ -103,6 +103,12 @@ int New_Handler(std::size_t size)
 }
 
 // ---- replaceable global allocation functions ---------------------------------
+// Left out of ThreadSanitizer builds: there the sanitizer's own operator new
+// and delete must see Qt's and OpenCV's allocations as made by those
+// (uninstrumented) libraries, or every hand-over inside their worker pools
+// reads as a race. The handler then runs with an unknown size (0).
+#if !defined(__SANITIZE_THREAD__)
+
 
 void* operator new(std::size_t size) { return AllocateOrRetry(size); }
 void* operator new[](std::size_t size) { return AllocateOrRetry(size); }
@@ -144,3 +150,5 @@ void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+#endif // !__SANITIZE_THREAD__
