@@ -30,19 +30,30 @@ constexpr UINT kEditingCommands[] = {
     IDM_HORIZONTALFLIP, IDM_VERTICALFLIP,
 };
 
+// Hands the application's pixels to the display window by `pass` (which
+// returns whether the display took them); false after logging under
+// `function` "Invalid Argument." for no pixels, or `failure`.
+template <class Pass>
+bool PassToDisplay(const wchar_t* function, const BYTE* bits, const wchar_t* failure, Pass pass)
+{
+    if (!bits) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, function, L"Invalid Argument.");
+        return false;
+    }
+    if (!pass()) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, function, L"%s", failure);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 BOOL CMainDlg::SetImage(BYTE* bits, BITMAPINFO& info)
 {
-    constexpr const wchar_t* kFunction = L"CMainDlg::SetImage";
-    if (!bits) {
-        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
+    if (!PassToDisplay(L"CMainDlg::SetImage", bits, L"Failed to set image to display window.",
+                       [&] { return m_DisplayWnd.SetBitmap(info, bits); }))
         return FALSE;
-    }
-    if (!m_DisplayWnd.SetBitmap(info, bits)) {
-        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to set image to display window.");
-        return FALSE;
-    }
     m_DisplayWnd.SetZoom(1.0);
     UpdateStatusImageInfo();
     if (IEmbeddedTool* tool = theApp.GetProductTool()) m_DisplayWnd.LoadEmbeddedTool(*tool);
@@ -51,15 +62,9 @@ BOOL CMainDlg::SetImage(BYTE* bits, BITMAPINFO& info)
 
 BOOL CMainDlg::UpdateImage(BYTE* bits, BITMAPINFO& info)
 {
-    constexpr const wchar_t* kFunction = L"CMainDlg::UpdateImage";
-    if (!bits) {
-        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
+    if (!PassToDisplay(L"CMainDlg::UpdateImage", bits, L"Failed to update image to display window.",
+                       [&] { return m_DisplayWnd.UpdateBitmap(info, bits); }))
         return FALSE;
-    }
-    if (!m_DisplayWnd.UpdateBitmap(info, bits)) {
-        WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to update image to display window.");
-        return FALSE;
-    }
     UpdateStatusImageInfo();
     UpdateStatusCursorPos();
     UpdateStatusPixelColor();
