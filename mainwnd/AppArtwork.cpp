@@ -11,11 +11,45 @@ namespace AppArtwork {
 
 namespace {
 
-QPixmap TransparentPixmap(const QSize& size)
+// An icon of `size` × `size` pixels with transparent corners: a rounded tile
+// shaded from `top` to `bottom`, then what `paintContent(painter, size)` draws
+// over it (antialiased).
+template <class PaintContent>
+QPixmap PaintIcon(int size, const QColor& top, const QColor& bottom, PaintContent paintContent)
 {
-    QPixmap pixmap(size);
+    QPixmap pixmap(QSize(size, size));
     pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    QLinearGradient tile(0, 0, 0, s);
+    tile.setColorAt(0.0, top);
+    tile.setColorAt(1.0, bottom);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(tile);
+    painter.drawRoundedRect(QRectF(0, 0, s, s).adjusted(s * 0.02, s * 0.02, -s * 0.02, -s * 0.02), s * 0.2, s * 0.2);
+    paintContent(painter, s);
+    painter.end();
     return pixmap;
+}
+
+// A hill across `frame`, filled in `colour` down to the frame's bottom. Its
+// ridge runs from the left edge at `left` to the right edge at `right`,
+// curved by two control points; all are fractions of the frame's width (x)
+// and height (y, from the top).
+void PaintHill(QPainter& painter, const QRectF& frame, qreal left, const QPointF& control1, const QPointF& control2,
+               qreal right, const QColor& colour)
+{
+    const qreal w = frame.width();
+    const qreal h = frame.height();
+    QPainterPath hill;
+    hill.moveTo(frame.left(), frame.top() + h * left);
+    hill.cubicTo(frame.left() + w * control1.x(), frame.top() + h * control1.y(), frame.left() + w * control2.x(),
+                 frame.top() + h * control2.y(), frame.right(), frame.top() + h * right);
+    hill.lineTo(frame.bottomRight());
+    hill.lineTo(frame.bottomLeft());
+    painter.setBrush(colour);
+    painter.drawPath(hill);
 }
 
 // A small landscape photograph filling `frame`: sky, sun, two hills.
@@ -30,22 +64,8 @@ void PaintLandscape(QPainter& painter, const QRectF& frame)
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 210, 90));
     painter.drawEllipse(QPointF(frame.left() + w * 0.74, frame.top() + h * 0.28), w * 0.11, w * 0.11);
-    QPainterPath back;
-    back.moveTo(frame.left(), frame.top() + h * 0.70);
-    back.cubicTo(frame.left() + w * 0.30, frame.top() + h * 0.38, frame.left() + w * 0.55, frame.top() + h * 0.52,
-                 frame.right(), frame.top() + h * 0.62);
-    back.lineTo(frame.bottomRight());
-    back.lineTo(frame.bottomLeft());
-    painter.setBrush(QColor(88, 160, 96));
-    painter.drawPath(back);
-    QPainterPath front;
-    front.moveTo(frame.left(), frame.top() + h * 0.86);
-    front.cubicTo(frame.left() + w * 0.40, frame.top() + h * 0.66, frame.left() + w * 0.70, frame.top() + h * 0.80,
-                  frame.right(), frame.top() + h * 0.74);
-    front.lineTo(frame.bottomRight());
-    front.lineTo(frame.bottomLeft());
-    painter.setBrush(QColor(56, 124, 72));
-    painter.drawPath(front);
+    PaintHill(painter, frame, 0.70, {0.30, 0.38}, {0.55, 0.52}, 0.62, QColor(88, 160, 96));
+    PaintHill(painter, frame, 0.86, {0.40, 0.66}, {0.70, 0.80}, 0.74, QColor(56, 124, 72));
 }
 
 // A white-bordered photograph card at `card`, turned by `angle` degrees.
@@ -66,30 +86,20 @@ void PaintPhotoCard(QPainter& painter, const QRectF& card, qreal angle, qreal bo
 
 QPixmap AppIcon(int size)
 {
-    QPixmap pixmap = TransparentPixmap(QSize(size, size));
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    // Rounded tile.
-    QLinearGradient tile(0, 0, 0, s);
-    tile.setColorAt(0.0, QColor(46, 84, 140));
-    tile.setColorAt(1.0, QColor(24, 48, 92));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(tile);
-    painter.drawRoundedRect(QRectF(0, 0, s, s).adjusted(s * 0.02, s * 0.02, -s * 0.02, -s * 0.02), s * 0.2, s * 0.2);
-    // The photograph.
-    const qreal margin = s * 0.16;
-    PaintPhotoCard(painter, QRectF(margin, margin * 1.15, s - 2 * margin, (s - 2 * margin) * 0.8), 0.0,
-                   qMax<qreal>(1.0, s * 0.035));
-    // The spot remover's ring over the photograph.
-    const QPointF centre(s * 0.36, s * 0.52);
-    const qreal radius = s * 0.15;
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(255, 255, 255, 230), qMax<qreal>(1.5, s * 0.07)));
-    painter.drawEllipse(centre, radius, radius);
-    painter.setPen(QPen(QColor(230, 72, 60), qMax<qreal>(1.0, s * 0.04)));
-    painter.drawEllipse(centre, radius, radius);
-    return pixmap;
+    return PaintIcon(size, QColor(46, 84, 140), QColor(24, 48, 92), [](QPainter& painter, qreal s) {
+        // The photograph.
+        const qreal margin = s * 0.16;
+        PaintPhotoCard(painter, QRectF(margin, margin * 1.15, s - 2 * margin, (s - 2 * margin) * 0.8), 0.0,
+                       qMax<qreal>(1.0, s * 0.035));
+        // The spot remover's ring over the photograph.
+        const QPointF centre(s * 0.36, s * 0.52);
+        const qreal radius = s * 0.15;
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QColor(255, 255, 255, 230), qMax<qreal>(1.5, s * 0.07)));
+        painter.drawEllipse(centre, radius, radius);
+        painter.setPen(QPen(QColor(230, 72, 60), qMax<qreal>(1.0, s * 0.04)));
+        painter.drawEllipse(centre, radius, radius);
+    });
 }
 
 QIcon AppWindowIcon()
@@ -101,21 +111,13 @@ QIcon AppWindowIcon()
 
 QPixmap SiblingIcon(int size)
 {
-    QPixmap pixmap = TransparentPixmap(QSize(size, size));
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size;
-    QLinearGradient tile(0, 0, 0, s);
-    tile.setColorAt(0.0, QColor(244, 160, 64));
-    tile.setColorAt(1.0, QColor(214, 110, 36));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(tile);
-    painter.drawRoundedRect(QRectF(0, 0, s, s).adjusted(s * 0.02, s * 0.02, -s * 0.02, -s * 0.02), s * 0.2, s * 0.2);
-    const qreal border = qMax<qreal>(1.0, s * 0.04);
-    const QRectF card(s * 0.22, s * 0.28, s * 0.56, s * 0.44);
-    PaintPhotoCard(painter, card.translated(-s * 0.06, -s * 0.04), -12.0, border);
-    PaintPhotoCard(painter, card.translated(s * 0.06, s * 0.06), 8.0, border);
-    return pixmap;
+    return PaintIcon(size, QColor(244, 160, 64), QColor(214, 110, 36), [](QPainter& painter, qreal s) {
+        // Two photographs, one turned over the other.
+        const qreal border = qMax<qreal>(1.0, s * 0.04);
+        const QRectF card(s * 0.22, s * 0.28, s * 0.56, s * 0.44);
+        PaintPhotoCard(painter, card.translated(-s * 0.06, -s * 0.04), -12.0, border);
+        PaintPhotoCard(painter, card.translated(s * 0.06, s * 0.06), 8.0, border);
+    });
 }
 
 QPixmap AboutBanner(const QSize& size, const QString& title, const QString& subtitle)
