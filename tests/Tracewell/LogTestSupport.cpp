@@ -6,51 +6,22 @@
 
 namespace TracewellTest {
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name)
-{
-    if (const char* previous = std::getenv(name)) {
-        m_hadPrevious = true;
-        m_previous = previous;
-    }
-    if (value)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (m_hadPrevious)
-        setenv(m_name.c_str(), m_previous.c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
-}
-
 ScopedLogFolder::ScopedLogFolder()
 {
     if (const char* inherited = std::getenv("TW_CHILD_LOG_DIR")) {
         m_folder = inherited;
     } else {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tracewell-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) m_folder = pattern;
-        m_owned = true;
+        m_owned = std::make_unique<CorvaneTest::TempFolder>();
+        m_folder = m_owned->Path();
     }
-    if (const char* previous = std::getenv("CORVANE_LOG_DIR")) {
-        m_hadPrevious = true;
-        m_previous = previous;
-    }
-    setenv("CORVANE_LOG_DIR", m_folder.c_str(), 1);
+    m_logDir.emplace("CORVANE_LOG_DIR", m_folder.c_str());
 }
 
 ScopedLogFolder::~ScopedLogFolder()
 {
-    if (m_hadPrevious)
-        setenv("CORVANE_LOG_DIR", m_previous.c_str(), 1);
-    else
-        unsetenv("CORVANE_LOG_DIR");
+    // CORVANE_LOG_DIR returns to its previous value and an owned folder is
+    // removed as the members go.
     unsetenv("TW_CHILD_LOG_DIR");
-    std::error_code ec;
-    if (m_owned) std::filesystem::remove_all(m_folder, ec);
 }
 
 void ScopedLogFolder::ShareWithChildren() const

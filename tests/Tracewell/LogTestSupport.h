@@ -2,8 +2,13 @@
 // Helpers of the log tests: a private log folder per test and reading the log.
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "support/ScopedEnv.h"
+#include "support/TempFolder.h"
 
 namespace TracewellTest {
 
@@ -24,10 +29,9 @@ public:
     void ShareWithChildren() const;
 
 private:
+    std::unique_ptr<CorvaneTest::TempFolder> m_owned; // null when inherited from the parent
     std::filesystem::path m_folder;
-    bool m_owned{false};
-    bool m_hadPrevious{false};
-    std::string m_previous;
+    std::optional<CorvaneTest::ScopedEnv> m_logDir;
 };
 
 /// The lines of a file, without their line feeds; a last line without a line
@@ -35,17 +39,6 @@ private:
 std::vector<std::string> ReadLines(const std::filesystem::path& file);
 
 /// Sets `name` to `value` (or unsets it for null) and restores it when destroyed.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    bool m_hadPrevious{false};
-    std::string m_previous;
-};
+using CorvaneTest::ScopedEnv;
 
 } // namespace TracewellTest

@@ -13,6 +13,8 @@
 
 #include "Tracewell/Log.h"
 #include "Wordhoard/LocalizeHelper.h"
+#include "support/ScopedEnv.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,26 +22,16 @@ namespace {
 
 class LocalizeHelperTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "wordhoard-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        LocalizeHelper::Initialize();
-    }
-    void TearDown() override
-    {
-        LocalizeHelper::UnInitialize();
-        std::error_code ec;
-        fs::remove_all(m_folder, ec);
-    }
+    void SetUp() override { LocalizeHelper::Initialize(); }
+    void TearDown() override { LocalizeHelper::UnInitialize(); }
     std::wstring Write(const char* name, const std::string& bytes)
     {
         const fs::path path = m_folder / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path.wstring();
     }
-    fs::path m_folder;
+    CorvaneTest::TempFolder m_temp;
+    const fs::path m_folder{m_temp.Path()};
 };
 
 } // namespace
@@ -98,14 +90,14 @@ TEST_F(LocalizeHelperTest, NestedInitializeKeepsDictionariesUntilTheLastUnInitia
 
 TEST_F(LocalizeHelperTest, BadLinesAreLoggedAsWarningsWithABound)
 {
-    const std::string previous = std::getenv("CORVANE_LOG_DIR") ? std::getenv("CORVANE_LOG_DIR") : "";
-    setenv("CORVANE_LOG_DIR", m_folder.c_str(), 1);
-    ASSERT_TRUE(InitLog());
-    std::string bytes = "IDS_A=a\nIDS_BAD=\xFF\n";
-    for (int i = 0; i < 30; ++i) bytes += "no equals sign\n";
-    EXPECT_TRUE(LocalizeHelper::LoadDictionary(Write("bad.lc", bytes).c_str(), "Test"));
-    UninitLog();
-    setenv("CORVANE_LOG_DIR", previous.c_str(), 1);
+    {
+        const CorvaneTest::ScopedEnv logDir("CORVANE_LOG_DIR", m_folder.c_str());
+        ASSERT_TRUE(InitLog());
+        std::string bytes = "IDS_A=a\nIDS_BAD=\xFF\n";
+        for (int i = 0; i < 30; ++i) bytes += "no equals sign\n";
+        EXPECT_TRUE(LocalizeHelper::LoadDictionary(Write("bad.lc", bytes).c_str(), "Test"));
+        UninitLog();
+    }
 
     std::ifstream in(m_folder / "CorvaneLoader.log");
     std::vector<std::string> lines;

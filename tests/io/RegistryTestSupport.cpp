@@ -1,18 +1,13 @@
 #include "RegistryTestSupport.h"
 
 #include <cstdlib>
+#include <utility>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/Registry.h"
 
 namespace RegistryTest {
-
-namespace {
-
-const char kUnset[] = "\x01";
-
-} // namespace
 
 ScopedSettingsHome::ScopedSettingsHome()
 {
@@ -23,23 +18,18 @@ ScopedSettingsHome::ScopedSettingsHome()
     }
     m_folder = std::make_unique<IoTest::TempFolder>();
     m_root = m_folder->Path();
-    for (const char* name : {"CORVANE_CONFIG_DIR", "CORVANE_MACHINE_DIR", "CORVANE_SHARED_DIR"}) {
-        const char* previous = std::getenv(name);
-        m_saved.emplace_back(name, previous ? previous : kUnset);
-    }
-    setenv("CORVANE_CONFIG_DIR", (m_root / "config").c_str(), 1);
-    setenv("CORVANE_MACHINE_DIR", (m_root / "machine").c_str(), 1);
-    setenv("CORVANE_SHARED_DIR", (m_root / "shared").c_str(), 1);
+    constexpr std::pair<const char*, const char*> kFolders[] = {
+        {"CORVANE_CONFIG_DIR", "config"}, {"CORVANE_MACHINE_DIR", "machine"}, {"CORVANE_SHARED_DIR", "shared"}};
+    for (const auto& [name, folder] : kFolders)
+        m_variables.push_back(std::make_unique<CorvaneTest::ScopedEnv>(name, (m_root / folder).c_str()));
     RegCloseHives();
 }
 
 ScopedSettingsHome::~ScopedSettingsHome()
 {
+    // The hives close here; the variables return to their previous values
+    // as the members go, so the next registry call opens the previous hives.
     RegCloseHives();
-    for (const auto& [name, value] : m_saved) {
-        if (value == kUnset) unsetenv(name.c_str());
-        else setenv(name.c_str(), value.c_str(), 1);
-    }
 }
 
 bool HasLine(const std::vector<std::string>& lines, int level, const std::string& function, const std::string& text)

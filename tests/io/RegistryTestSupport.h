@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "IoTestSupport.h"
+#include "support/ScopedEnv.h"
 
 namespace RegistryTest {
 
@@ -34,7 +35,7 @@ public:
 private:
     std::unique_ptr<IoTest::TempFolder> m_folder; // null in a child
     fs::path m_root;
-    std::vector<std::pair<std::string, std::string>> m_saved; // name, previous value ("\x01" = unset)
+    std::vector<std::unique_ptr<CorvaneTest::ScopedEnv>> m_variables; // empty in a child
 };
 
 /// True when one of `lines` ends in "<LEVEL> Carrow <function>: <text>"

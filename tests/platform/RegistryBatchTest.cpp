@@ -124,7 +124,7 @@ TEST(RegistryHiveBatch, LostTransactionFailsTheRestOfTheBatch)
 {
     ScratchFolder folder;
     std::vector<std::wstring> problems;
-    CRegistryHive hive(folder / "hive.sqlite",
+    CRegistryHive hive(folder.File("hive.sqlite"),
                        [&](const std::wstring&, const std::wstring& message) { problems.push_back(message); });
     const BYTE one[4] = {1, 0, 0, 0};
     ASSERT_EQ(hive.SetValue(CRegistryHive::kRootKey, L"kept", REG_DWORD, one, 4), ERROR_SUCCESS);

@@ -25,7 +25,7 @@ class RegistryHiveTest : public testing::Test {
 protected:
     std::unique_ptr<CRegistryHive> MakeHive(const std::string& name = "hive.sqlite")
     {
-        return std::make_unique<CRegistryHive>(m_folder / name, [this](const std::wstring& f, const std::wstring& m) {
+        return std::make_unique<CRegistryHive>(m_folder.File(name), [this](const std::wstring& f, const std::wstring& m) {
             m_problems.push_back({f, m});
         });
     }
@@ -70,7 +70,7 @@ protected:
     void RawSql(const std::string& name, const char* sql)
     {
         sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_folder / name).c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(m_folder.File(name).c_str(), &db), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
         sqlite3_close(db);
     }
@@ -315,7 +315,7 @@ TEST_F(RegistryHiveTest, GarbageFileIsSetAsideAndReplaced)
 {
     std::vector<char> garbage(5000);
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919) ^ 0x5A);
-    WriteFile(m_folder / "hive.sqlite", garbage);
+    WriteFile(m_folder.File("hive.sqlite"), garbage);
 
     auto hive = MakeHive();
     EXPECT_EQ(hive->Open(), ERROR_SUCCESS);
@@ -340,7 +340,7 @@ TEST_F(RegistryHiveTest, TruncatedHiveIsDetected)
             ASSERT_EQ(hive->SetValue(key, L"v" + std::to_wstring(i), REG_BINARY, blob.data(), blob.size()),
                       ERROR_SUCCESS);
     } // closing checkpoints the log into the file
-    const auto file = m_folder / "hive.sqlite";
+    const auto file = m_folder.File("hive.sqlite");
     ASSERT_FALSE(std::filesystem::exists(m_folder.Path() / "hive.sqlite-wal"));
     const auto size = std::filesystem::file_size(file);
     ASSERT_GT(size, 100000u);
@@ -378,7 +378,7 @@ TEST_F(RegistryHiveTest, ForeignDatabaseIsSetAsideButNewerHiveIsLeftAlone)
 
 TEST_F(RegistryHiveTest, EmptyFileBecomesAFreshHive)
 {
-    WriteFile(m_folder / "hive.sqlite", {});
+    WriteFile(m_folder.File("hive.sqlite"), {});
     auto hive = MakeHive();
     EXPECT_EQ(hive->Open(), ERROR_SUCCESS);
     EXPECT_TRUE(m_problems.empty());
@@ -387,8 +387,8 @@ TEST_F(RegistryHiveTest, EmptyFileBecomesAFreshHive)
 
 TEST_F(RegistryHiveTest, UnwritableFolderFailsWithoutCrashing)
 {
-    WriteFile(m_folder / "plainfile", {'x'});
-    CRegistryHive hive(m_folder / "plainfile" / "hive.sqlite", nullptr); // no reporter at all
+    WriteFile(m_folder.File("plainfile"), {'x'});
+    CRegistryHive hive(m_folder.File("plainfile") / "hive.sqlite", nullptr); // no reporter at all
     EXPECT_NE(hive.Open(), ERROR_SUCCESS);
     KeyId key = 0;
     EXPECT_NE(hive.OpenKey(CRegistryHive::kRootKey, {}, key), ERROR_SUCCESS);

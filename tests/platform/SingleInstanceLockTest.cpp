@@ -11,28 +11,15 @@
 #include "ScratchFolder.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/TextConvert.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
 // Runs the test with the runtime folder in a scratch folder.
 class SingleInstanceLockTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        const char* old = getenv("CORVANE_RUNTIME_DIR");
-        m_old = old ? old : "";
-        m_hadOld = old != nullptr;
-        setenv("CORVANE_RUNTIME_DIR", (m_folder.Path() / "run").c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (m_hadOld) setenv("CORVANE_RUNTIME_DIR", m_old.c_str(), 1);
-        else unsetenv("CORVANE_RUNTIME_DIR");
-    }
-
     ScratchFolder m_folder;
-    std::string m_old;
-    bool m_hadOld{false};
+    CorvaneTest::ScopedEnv m_runtime{"CORVANE_RUNTIME_DIR", (m_folder.Path() / "run").c_str()};
 };
 
 } // namespace

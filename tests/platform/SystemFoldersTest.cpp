@@ -12,31 +12,11 @@
 #include "platform/NotSupportedException.h"
 #include "platform/SystemFolders.h"
 #include "platform/TextConvert.h"
+#include "support/ScopedEnv.h"
 
 namespace {
 
-// Sets (or with null, unsets) an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        const char* old = getenv(name);
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had) setenv(m_name.c_str(), m_old.c_str(), 1);
-        else unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_had{false};
-};
+using CorvaneTest::ScopedEnv;
 
 std::wstring W(const std::string& s) { return Utf8ToWide(s); }
 

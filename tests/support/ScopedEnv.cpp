@@ -1,0 +1,27 @@
+#include "support/ScopedEnv.h"
+
+#include <cstdlib>
+
+namespace CorvaneTest {
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name)
+{
+    if (const char* previous = std::getenv(name)) {
+        m_hadPrevious = true;
+        m_previous = previous;
+    }
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_hadPrevious)
+        setenv(m_name.c_str(), m_previous.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
+}
+
+} // namespace CorvaneTest
