@@ -1,20 +1,14 @@
 #include "AppTestSupport.h"
 
-#include <filesystem>
-#include <cstdlib>
-#include <fstream>
+#include <optional>
 
-#include <unistd.h>
-
-#include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 
-#include "Tracewell/Log.h"
-#include "app/HistoryLock.h"
 #include "io/ImageFile.h"
 #include "operations/Operators.h"
-#include "platform/TextConvert.h"
+#include "support/AppReset.h"
+#include "support/PrivateLogFolder.h"
+#include "support/TempFolder.h"
 
 namespace AppTest {
 
@@ -23,14 +17,7 @@ namespace {
 // Puts theApp back into the idle state with nothing loaded.
 void ResetApp()
 {
-    theApp.DispatchThreadMessages();
-    {
-        HistoryLockGuard lock(HistoryMutex());
-        theApp.m_OptHistory.clear();
-    }
-    theApp.m_pEditFile.reset();
-    theApp.m_bModified = FALSE;
-    theApp.m_bFromClipboard = FALSE;
+    CorvaneTest::ClearEditing();
     theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_IDLE;
 }
 
@@ -38,27 +25,20 @@ void ResetApp()
 // batch tool does: libraries, dictionaries, file types, hotkeys, queue.
 class AppEnvironment : public ::testing::Environment {
 public:
-    // The log of this test program goes to a folder of its own, so that the
-    // lines other test programs write at the same time never mix into the
-    // lines a test reads back.
     void SetUp() override
     {
-        const char* base = std::getenv("CORVANE_LOG_DIR");
-        m_logFolder = std::filesystem::path(base && *base ? base : QDir::tempPath().toStdString()) /
-                      ("test_app-" + std::to_string(getpid()));
-        setenv("CORVANE_LOG_DIR", m_logFolder.c_str(), 1);
+        m_logFolder.emplace("test_app");
         theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared);
     }
     void TearDown() override
     {
         ResetApp();
         theApp.ExitInstance();
-        std::error_code ignored;
-        if (::testing::UnitTest::GetInstance()->Passed()) std::filesystem::remove_all(m_logFolder, ignored);
+        m_logFolder.reset();
     }
 
 private:
-    std::filesystem::path m_logFolder;
+    std::optional<CorvaneTest::PrivateLogFolder> m_logFolder;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_environment =
@@ -113,33 +93,6 @@ void RecordingMainWindow::UnloadToolAndClearImage()
     shown = nullptr;
 }
 
-// ---- LogWatch -----------------------------------------------------------------------
-
-void LogWatch::Mark()
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(WideToUtf8(GetLogFilePath()), error);
-    m_offset = error ? 0 : size;
-}
-
-std::vector<std::string> LogWatch::Lines() const
-{
-    std::ifstream in(WideToUtf8(GetLogFilePath()), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(m_offset));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool LogWatch::Contains(const std::string& text) const { return Count(text) > 0; }
-
-int LogWatch::Count(const std::string& text) const
-{
-    int count = 0;
-    for (const std::string& line : Lines()) count += line.find(text) != std::string::npos ? 1 : 0;
-    return count;
-}
-
 // ---- images ---------------------------------------------------------------------------
 
 std::size_t PixelOffset(const BITMAPINFO& header, int x, int yFromTop)
@@ -181,14 +134,7 @@ bool WriteTestPicture(const std::wstring& path, int width, int height)
     return image.save(QString::fromStdWString(path), nullptr, 95);
 }
 
-std::wstring ScratchFolder(const std::string& name)
-{
-    const std::filesystem::path folder =
-        std::filesystem::path(QDir::tempPath().toStdString()) / ("corvane-app-tests-" + std::to_string(getpid())) / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return Utf8ToWide(folder.string() + "/");
-}
+std::wstring ScratchFolder(const std::string& name) { return CorvaneTest::ScratchFolder("app", name); }
 
 // ---- AppFixture -------------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 
 #include "app/CorvaneLoaderApp.h"
 #include "operations/ImageData.h"
+#include "support/LogWatch.h"
 
 namespace AppTest {
 
@@ -67,22 +68,9 @@ public:
     QWidget* view{nullptr};
 };
 
-/// Reads the log lines written since construction (or the last Mark()).
-class LogWatch {
-public:
-    LogWatch() { Mark(); }
-    /// Forgets the lines written so far.
-    void Mark();
-    /// Every new line (UTF-8), in order.
-    std::vector<std::string> Lines() const;
-    /// True when a new line contains `text`.
-    bool Contains(const std::string& text) const;
-    /// Number of new lines that contain `text`.
-    int Count(const std::string& text) const;
-
-private:
-    std::uintmax_t m_offset{0};
-};
+/// Reads the log lines written since construction (or the last Mark()); the
+/// log of this test program has a folder of its own.
+using LogWatch = CorvaneTest::LogWatch;
 
 /// A `width` x `height` picture at `bitCount` (24 or 32) bits, bottom-up rows,
 /// whose every pixel differs: blue = x, green = y, red = x + 2y (mod 256).

@@ -5,54 +5,40 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 
-#include "Tracewell/Log.h"
 #include "io/Carrow.h"
 #include "platform/TextConvert.h"
+#include "support/PrivateLogFolder.h"
 
 namespace IoTest {
 
 namespace {
 
 // The library is started once for the whole test program, as the
-// application does at start-up.
+// application does at start-up, with a log of the program's own.
 class CarrowEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_EQ(Carrow::InitCarrow(), 1); }
-    void TearDown() override { Carrow::UnInitCarrow(); }
+    void SetUp() override
+    {
+        m_logFolder.emplace("test_io");
+        ASSERT_EQ(Carrow::InitCarrow(), 1);
+    }
+    void TearDown() override
+    {
+        Carrow::UnInitCarrow();
+        m_logFolder.reset();
+    }
+
+private:
+    std::optional<CorvaneTest::PrivateLogFolder> m_logFolder;
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new CarrowEnvironment);
 
 } // namespace
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (fs::temp_directory_path() / "corvane-io-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
-std::wstring TempFolder::Wide(const std::string& name) const
-{
-    return WidePath(File(name));
-}
-
-std::vector<std::string> TempFolder::Entries() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::wstring WidePath(const fs::path& path)
 {
@@ -182,23 +168,6 @@ std::map<std::string, std::vector<std::string>> ReadMetadataWithExiv2(const fs::
         keys[line.substr(0, space)].push_back(value == std::string::npos ? std::string() : line.substr(value));
     }
     return keys;
-}
-
-LogWatch::LogWatch()
-{
-    std::error_code ignored;
-    m_start = fs::file_size(fs::path(WideToUtf8(GetLogFilePath())), ignored);
-    if (m_start == static_cast<std::uintmax_t>(-1)) m_start = 0;
-}
-
-std::vector<std::string> LogWatch::NewLines() const
-{
-    const std::string all = ReadBytes(fs::path(WideToUtf8(GetLogFilePath())));
-    std::vector<std::string> lines;
-    std::istringstream in(all.size() > m_start ? all.substr(m_start) : std::string());
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
 }
 
 } // namespace IoTest

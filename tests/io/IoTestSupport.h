@@ -13,29 +13,15 @@
 #include <gtest/gtest.h>
 
 #include "io/ImageFile.h"
+#include "support/LogWatch.h"
+#include "support/TempFolder.h"
 
 namespace IoTest {
 
 namespace fs = std::filesystem;
 
 /// A fresh folder under the system's temporary folder, removed at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& Path() const { return m_path; }
-    fs::path File(const std::string& name) const { return m_path / fs::u8path(name); }
-    /// Wide form of File(name), as ImageFile takes paths.
-    std::wstring Wide(const std::string& name) const;
-    /// Names of the entries in the folder, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    fs::path m_path;
-};
+using TempFolder = CorvaneTest::TempFolder;
 
 /// Wide form of a path.
 std::wstring WidePath(const fs::path& path);
@@ -76,13 +62,6 @@ std::string ShellQuote(const std::string& text);
 std::map<std::string, std::vector<std::string>> ReadMetadataWithExiv2(const fs::path& path);
 
 /// Lines the log gained since construction.
-class LogWatch {
-public:
-    LogWatch();
-    std::vector<std::string> NewLines() const;
-
-private:
-    std::uintmax_t m_start{};
-};
+using LogWatch = CorvaneTest::LogWatch;
 
 } // namespace IoTest

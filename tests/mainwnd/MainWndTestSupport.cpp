@@ -1,18 +1,13 @@
 #include "MainWndTestSupport.h"
 
 #include <algorithm>
-#include <filesystem>
-
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QKeyEvent>
 #include <QTest>
 
 #include "app/CommandIds.h"
-#include "app/HistoryLock.h"
 #include "app/WndState.h"
 #include "controls/FGToolbar.h"
 #include "io/FixedEncoderOptionsProvider.h"
@@ -20,6 +15,8 @@
 #include "io/IEncoderOptionsProvider.h"
 #include "operations/ImageData.h"
 #include "platform/TextConvert.h"
+#include "support/AppReset.h"
+#include "support/TempFolder.h"
 
 namespace MainWndTest {
 
@@ -45,27 +42,8 @@ public:
 void ResetApp()
 {
     theApp.WaitWhileProcessing(20000);
-    theApp.DispatchThreadMessages();
-    {
-        HistoryLockGuard lock(HistoryMutex());
-        theApp.m_OptHistory.clear();
-    }
-    theApp.m_pEditFile.reset();
-    theApp.m_bModified = FALSE;
-    theApp.m_bFromClipboard = FALSE;
+    CorvaneTest::ClearEditing();
     theApp.m_bmpClipboard.Detach();
-}
-
-void StorePlacement(bool stored)
-{
-    std::vector<BYTE> bytes;
-    if (stored) {
-        CWndState state(L"corvaneloader_dlg");
-        state.m_rcWindow = RECT{40, 40, 1040, 740};
-        state.Serialize(bytes);
-    }
-    // An empty value counts as nothing stored.
-    theApp.WriteProfileBinary(L"", L"corvaneloader_dlg", bytes);
 }
 
 const ImageData* CurrentData()
@@ -78,6 +56,15 @@ const ImageData* CurrentData()
 }
 
 } // namespace
+
+std::vector<BYTE> StorePlacement(CWndState* placement)
+{
+    std::vector<BYTE> bytes;
+    if (placement) placement->Serialize(bytes);
+    // An empty value counts as nothing stored.
+    theApp.WriteProfileBinary(L"", L"corvaneloader_dlg", bytes);
+    return bytes;
+}
 
 QImage PatternImage(int width, int height)
 {
@@ -92,14 +79,7 @@ void SaveImage(const QImage& image, const std::wstring& path)
     ASSERT_TRUE(image.save(QString::fromStdWString(path))) << WideToUtf8(path);
 }
 
-std::wstring ScratchFolder(const std::string& name)
-{
-    const std::filesystem::path folder = std::filesystem::path(QDir::tempPath().toStdString()) /
-                                         ("corvane-mainwnd-tests-" + std::to_string(getpid())) / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return Utf8ToWide(folder.string() + "/");
-}
+std::wstring ScratchFolder(const std::string& name) { return CorvaneTest::ScratchFolder("mainwnd", name); }
 
 QImage CurrentSnapshot()
 {
@@ -162,12 +142,20 @@ void MainWindowFixture::TearDown()
     Pump();
 }
 
-void MainWindowFixture::CreateWindow(bool storedPlacement)
+void MainWindowFixture::CreateMainDialog()
 {
-    StorePlacement(storedPlacement);
     dialog = std::make_unique<CMainDlg>();
     theApp.SetMainWindow(dialog.get());
     ASSERT_TRUE(dialog->Create(CMainDlg::IDD, nullptr));
+}
+
+void MainWindowFixture::CreateWindow(bool storedPlacement)
+{
+    CWndState placement(L"corvaneloader_dlg");
+    placement.m_rcWindow = RECT{40, 40, 1040, 740};
+    StorePlacement(storedPlacement ? &placement : nullptr);
+    CreateMainDialog();
+    if (HasFatalFailure()) return;
     dialog->resize(1000, 700);
     dialog->show();
     Pump();

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CorvaneLoaderApp.h"
+#include "app/WndState.h"
 #include "controls/FGFileDialog.h"
 #include "mainwnd/MainDlg.h"
 
@@ -28,6 +29,11 @@ void SaveImage(const QImage& image, const std::wstring& path);
 /// A fresh scratch folder for `name` under the temporary folder (with a
 /// trailing separator).
 std::wstring ScratchFolder(const std::string& name);
+
+/// Stores `placement` as the main window's saved placement (the value
+/// "corvaneloader_dlg"); null stores an empty value, which counts as nothing
+/// stored, as on the first run. Returns the stored bytes.
+std::vector<BYTE> StorePlacement(CWndState* placement);
 
 /// The pixels of the image the history shows now (the current snapshot),
 /// as a QImage with row 0 at the top; null when there is none.
@@ -51,6 +57,9 @@ protected:
     /// from STARTING to IDLE). `storedPlacement` false: nothing is stored
     /// under "corvaneloader_dlg", as on the first run.
     void CreateWindow(bool storedPlacement = true);
+    /// Makes the main dialog and creates it as the program does at start-up
+    /// (it reads the stored placement), without showing it or setting a size.
+    void CreateMainDialog();
     /// Opens `path` through the Open command and its dialog.
     void OpenThroughDialog(const std::wstring& path);
     /// Sends a key press (with `modifiers`) to the image view, as the user

@@ -58,13 +58,9 @@ TEST_F(WindowLayout, RestoresTheStoredPlacementWithoutGrowing)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     CWndState stored(L"corvaneloader_dlg");
     stored.m_rcWindow = RECT{screen.left() + 20, screen.top() + 30, screen.left() + 620, screen.top() + 450};
-    std::vector<BYTE> bytes;
-    stored.Serialize(bytes);
-    theApp.WriteProfileBinary(L"", L"corvaneloader_dlg", bytes);
-    dialog = std::make_unique<CMainDlg>();
-    theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_STARTING;
-    theApp.SetMainWindow(dialog.get());
-    ASSERT_TRUE(dialog->Create(CMainDlg::IDD, nullptr));
+    const std::vector<BYTE> bytes = StorePlacement(&stored);
+    CreateMainDialog();
+    if (HasFatalFailure()) return;
     dialog->show();
     EXPECT_EQ(dialog->GetWindowRect(), stored.m_rcWindow);  // saved again, the same rectangle comes back
     theApp.SaveWindowState();
@@ -79,13 +75,9 @@ TEST_F(WindowLayout, APlacementOnNoScreenOrWithoutSizeIsNotApplied)
 {
     CWndState stored(L"corvaneloader_dlg");
     stored.m_rcWindow = RECT{-30000, -30000, -29000, -29500};
-    std::vector<BYTE> bytes;
-    stored.Serialize(bytes);
-    theApp.WriteProfileBinary(L"", L"corvaneloader_dlg", bytes);
-    dialog = std::make_unique<CMainDlg>();
-    theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_STARTING;
-    theApp.SetMainWindow(dialog.get());
-    ASSERT_TRUE(dialog->Create(CMainDlg::IDD, nullptr));
+    StorePlacement(&stored);
+    CreateMainDialog();
+    if (HasFatalFailure()) return;
     EXPECT_NE(dialog->GetWindowRect(), stored.m_rcWindow);
     EXPECT_EQ(dialog->size(), CFGDialog::MapDialogUnits(500, 300));
 }
