@@ -15,6 +15,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "app/CorvaneLoaderApp.h"
+#include "app/HeadlessMainWindow.h"
 #include "app/HistoryLock.h"
 #include "operations/ImageData.h"
 #include "operations/OptGuids.h"
@@ -27,41 +28,7 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;  // 24 megapixels, 72 MB at 24 bits
 
 // The main window of the benchmark: takes the image as the view would.
-class BenchWindow final : public IMainWindow {
-public:
-    int DoModal() override { return 0; }
-    BOOL SetImage(BYTE* bits, BITMAPINFO&) override { return bits != nullptr; }
-    BOOL UpdateImage(BYTE* bits, BITMAPINFO& info) override
-    {
-        shown = bits;
-        width = info.bmiHeader.biWidth;
-        return bits != nullptr;
-    }
-    BOOL GetImage(CBitmap&) override { return FALSE; }
-    double SetDisplayScale(int, int) override { return 1.0; }
-    void UpdateToolbarState() override {}
-    void UpdateStatusImageInfo() override {}
-    void UpdateStatusCursorPos() override {}
-    void UpdateStatusPixelColor() override {}
-    void SetCaption(const std::wstring&) override {}
-    BOOL OnFileClose() override { return TRUE; }
-    void OnAccelerator(UINT) override {}
-    void EnableImageView(bool) override {}
-    void FocusImageView() override {}
-    void UnloadToolAndClearImage() override {}
-    BOOL IsWindowVisible() const override { return FALSE; }
-    RECT GetWindowRect() const override { return {0, 0, 0, 0}; }
-    bool IsIconic() const override { return false; }
-    bool IsZoomed() const override { return false; }
-    QWidget* GetWidget() override { return nullptr; }
-    QWidget* GetToolbarWidget() override { return nullptr; }
-    QWidget* GetImageViewWidget() override { return nullptr; }
-
-    BYTE* shown{nullptr};
-    LONG width{0};
-};
-
-BenchWindow g_window;
+CHeadlessMainWindow g_window;
 
 // A real photo scaled up to 24 MP, as 24-bit BGR rows top first.
 cv::Mat LoadPhoto()
@@ -132,7 +99,8 @@ void BM_AppQuarterTurn(benchmark::State& state)
         ReduceHistory();  // keep two snapshots, as a long session would after saves
         state.ResumeTiming();
     }
-    if (g_window.width != kWidth && g_window.width != kHeight) state.SkipWithError("no image reached the window");
+    const LONG shownWidth = g_window.ShownHeader().bmiHeader.biWidth;
+    if (shownWidth != kWidth && shownWidth != kHeight) state.SkipWithError("no image reached the window");
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(DibStride(kWidth, 24)) * kHeight);
 }
 

@@ -6,9 +6,9 @@
 #include <QApplication>
 
 #include "BatchArguments.h"
-#include "BatchMainWindow.h"
 #include "BatchRunner.h"
 #include "app/CorvaneLoaderApp.h"
+#include "app/HeadlessMainWindow.h"
 #include "platform/TextConvert.h"
 
 namespace {
@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     }
 
     theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared);
-    CorvaneBatch::CBatchMainWindow window;
+    CHeadlessMainWindow window;
     theApp.SetMainWindow(&window);
     theApp.SetMessageBoxHook([](const std::wstring& text, UINT) {
         std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str());

@@ -1,10 +1,8 @@
-#include "BatchMainWindow.h"
+#include "app/HeadlessMainWindow.h"
 
 #include "app/CorvaneLoaderApp.h"
 
-namespace CorvaneBatch {
-
-BOOL CBatchMainWindow::Show(BYTE* bits, const BITMAPINFO& info)
+BOOL CHeadlessMainWindow::Show(BYTE* bits, const BITMAPINFO& info)
 {
     if (!bits) return FALSE;
     m_pShown = bits;
@@ -12,10 +10,8 @@ BOOL CBatchMainWindow::Show(BYTE* bits, const BITMAPINFO& info)
     return TRUE;
 }
 
-BOOL CBatchMainWindow::OnFileClose()
+BOOL CHeadlessMainWindow::OnFileClose()
 {
     if (theApp.m_nAppState == CCorvaneLoaderApp::APPSTATE_EDITING) theApp.EndEditImageFile();
     return TRUE;
 }
-
-} // namespace CorvaneBatch

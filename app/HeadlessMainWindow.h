@@ -1,13 +1,13 @@
 #pragma once
-// The main window of a batch run: no screen, nothing to show. It accepts
-// every image the application hands it (keeping the pointer as the view
-// would) so that the application's flows run exactly as in the program.
+// A main window without a screen, for command-line runs and benchmarks:
+// nothing to show, no one to ask. It accepts every image the application
+// hands it (keeping the pointer as the view would) so that the application's
+// flows run exactly as in the program. User-interface thread, as every
+// IMainWindow.
 
 #include "app/IMainWindow.h"
 
-namespace CorvaneBatch {
-
-class CBatchMainWindow final : public IMainWindow {
+class CHeadlessMainWindow final : public IMainWindow {
 public:
     int DoModal() override { return 0; }
     BOOL SetImage(BYTE* bits, BITMAPINFO& info) override { return Show(bits, info); }
@@ -19,7 +19,8 @@ public:
     void UpdateStatusCursorPos() override {}
     void UpdateStatusPixelColor() override {}
     void SetCaption(const std::wstring&) override {}
-    /// Ends the editing period without asking (a batch saves explicitly).
+    /// Ends the editing period without asking (a headless run saves
+    /// explicitly); always TRUE.
     BOOL OnFileClose() override;
     void OnAccelerator(UINT) override {}
     void EnableImageView(bool) override {}
@@ -33,7 +34,8 @@ public:
     QWidget* GetToolbarWidget() override { return nullptr; }
     QWidget* GetImageViewWidget() override { return nullptr; }
 
-    /// The pixels shown last (owned by the history) and their header.
+    /// The pixels shown last (owned by the history; null when none) and their
+    /// header.
     const BYTE* Shown() const { return m_pShown; }
     const BITMAPINFO& ShownHeader() const { return m_shownHeader; }
 
@@ -43,5 +45,3 @@ private:
     const BYTE* m_pShown{nullptr};
     BITMAPINFO m_shownHeader{};
 };
-
-} // namespace CorvaneBatch
