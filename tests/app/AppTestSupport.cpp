@@ -50,19 +50,19 @@ private:
 
 BOOL RecordingMainWindow::SetImage(BYTE* bits, BITMAPINFO& info)
 {
-    calls.push_back("SetImage");
-    if (failSetImage || !bits) return FALSE;
-    ++setImageCount;
-    shown = bits;
-    shownHeader = info;
-    return TRUE;
+    return Show("SetImage", failSetImage, setImageCount, bits, info);
 }
 
 BOOL RecordingMainWindow::UpdateImage(BYTE* bits, BITMAPINFO& info)
 {
-    calls.push_back("UpdateImage");
-    if (failUpdateImage || !bits) return FALSE;
-    ++updateImageCount;
+    return Show("UpdateImage", failUpdateImage, updateImageCount, bits, info);
+}
+
+BOOL RecordingMainWindow::Show(const char* call, bool fail, int& count, BYTE* bits, const BITMAPINFO& info)
+{
+    calls.push_back(call);
+    if (fail || !bits) return FALSE;
+    ++count;
     shown = bits;
     shownHeader = info;
     return TRUE;

@@ -66,6 +66,11 @@ public:
     QWidget* widget{nullptr};
     QWidget* toolbar{nullptr};
     QWidget* view{nullptr};
+
+private:
+    // Records `call`; unless `fail` is set or there are no pixels, counts it
+    // in `count` and shows the image.
+    BOOL Show(const char* call, bool fail, int& count, BYTE* bits, const BITMAPINFO& info);
 };
 
 /// Reads the log lines written since construction (or the last Mark()); the
