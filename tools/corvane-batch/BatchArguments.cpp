@@ -1,6 +1,9 @@
 #include "BatchArguments.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <string_view>
 #include <fstream>
 
 #include "platform/TextConvert.h"
@@ -42,6 +45,124 @@ std::wstring Resolve(const std::string& path, const std::wstring& baseFolder)
     const std::wstring wide = Utf8ToWide(path);
     if (!wide.empty() && wide.front() == L'/') return wide;
     return baseFolder + wide;
+}
+
+// What the command line holds before the spots and its form are settled:
+// spots stay text until the last --size is known.
+struct Gathered {
+    BatchArguments result;
+    int size{15};
+    std::vector<std::string> spotTexts;
+    std::optional<std::wstring> spotsFile;
+    std::vector<std::string> positional;
+};
+
+bool TakesValue(const std::string& option)
+{
+    static const std::string_view kValueOptions[] = {"--size",    "--spot",    "--spots-file",
+                                                     "--rotate",  "--flip",    "--quality",
+                                                     "--tiff-compression", "--info", "-o"};
+    return std::find(std::begin(kValueOptions), std::end(kValueOptions), option) != std::end(kValueOptions);
+}
+
+// Takes `option` with its `value` (empty for an option without one) into
+// `gathered`; false with `error` set for a refused value or an unknown option.
+bool TakeOption(const std::string& option, const std::string& value, const std::wstring& baseFolder,
+                Gathered& gathered, std::string& error)
+{
+    BatchArguments& result = gathered.result;
+    if (option == "--size") {
+        const auto n = ParseInt(value);
+        if (!n || *n < 1) return error = "--size must be a positive number", false;
+        gathered.size = *n;
+    } else if (option == "--spot") {
+        gathered.spotTexts.push_back(value);
+    } else if (option == "--spots-file") {
+        gathered.spotsFile = Resolve(value, baseFolder);
+    } else if (option == "--rotate") {
+        if (value != "left" && value != "right") return error = "--rotate takes left or right", false;
+        result.transforms.push_back(value == "left" ? Transform::RotateLeft : Transform::RotateRight);
+    } else if (option == "--flip") {
+        if (value != "h" && value != "v") return error = "--flip takes h or v", false;
+        result.transforms.push_back(value == "h" ? Transform::FlipHorizontal : Transform::FlipVertical);
+    } else if (option == "--quality") {
+        const auto q = ParseInt(value);
+        if (!q || *q < 1 || *q > 100) return error = "--quality must be 1 to 100", false;
+        result.quality = *q;
+    } else if (option == "--tiff-compression") {
+        if (value != "none" && value != "lzw") return error = "--tiff-compression takes none or lzw", false;
+        result.lzw = value == "lzw";
+    } else if (option == "--drop-metadata") {
+        result.dropMetadata = true;
+    } else if (option == "--info") {
+        result.infoFile = Resolve(value, baseFolder);
+    } else if (option == "-o") {
+        result.outputFolder = Resolve(value, baseFolder);
+        if (result.outputFolder->back() != L'/') *result.outputFolder += L'/';
+    } else {
+        return error = "unknown option " + option, false;
+    }
+    return true;
+}
+
+// Walks the command line: options (with their values) and positional
+// arguments ("-" alone is one).
+std::optional<Gathered> Gather(const std::vector<std::string>& args, const std::wstring& baseFolder,
+                               std::string& error)
+{
+    Gathered gathered;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() <= 1 || arg[0] != '-') {
+            gathered.positional.push_back(arg);
+            continue;
+        }
+        std::string value;
+        if (TakesValue(arg)) {
+            if (i + 1 >= args.size()) return error = arg + " needs a value", std::nullopt;
+            value = args[++i];
+        }
+        if (!TakeOption(arg, value, baseFolder, gathered, error)) return std::nullopt;
+    }
+    return gathered;
+}
+
+// The spots of the command line, then those of the spots file, each without
+// a size taking the last --size.
+bool CollectSpots(Gathered& gathered, std::string& error)
+{
+    std::vector<Spot>& spots = gathered.result.spots;
+    for (const std::string& text : gathered.spotTexts) {
+        const auto spot = ParseSpot(text, gathered.size);
+        if (!spot) return error = "--spot takes X,Y or X,Y,SIZE: " + text, false;
+        spots.push_back(*spot);
+    }
+    if (!gathered.spotsFile) return true;
+    const auto fromFile = ReadSpotsFile(*gathered.spotsFile, gathered.size, error);
+    if (!fromFile) return false;
+    spots.insert(spots.end(), fromFile->begin(), fromFile->end());
+    return true;
+}
+
+// Settles the form of the command line from its positional arguments:
+// --info FILE alone, -o DIR with one or more inputs, or IN and OUT.
+std::optional<BatchArguments> ChooseForm(Gathered& gathered, const std::wstring& baseFolder, std::string& error)
+{
+    BatchArguments& result = gathered.result;
+    const std::vector<std::string>& positional = gathered.positional;
+    if (result.infoFile) {
+        if (!positional.empty()) return error = "--info takes one file and nothing else", std::nullopt;
+        return result;
+    }
+    if (result.outputFolder) {
+        if (positional.empty()) return error = "-o DIR needs at least one input", std::nullopt;
+        for (const std::string& p : positional) result.inputs.push_back(Resolve(p, baseFolder));
+        return result;
+    }
+    if (positional.size() != 2) return error = "expected IN and OUT", std::nullopt;
+    result.inputs.push_back(Resolve(positional[0], baseFolder));
+    result.output = Resolve(positional[1], baseFolder);
+    return result;
 }
 
 } // namespace
@@ -86,82 +207,9 @@ std::optional<std::vector<Spot>> ReadSpotsFile(const std::wstring& path, int def
 std::optional<BatchArguments> ParseArguments(const std::vector<std::string>& args, const std::wstring& baseFolder,
                                              std::string& error)
 {
-    BatchArguments result;
-    int size = 15;
-    std::vector<std::string> spotTexts;
-    std::optional<std::wstring> spotsFile;
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        auto value = [&]() -> const std::string& { return args[++i]; };
-        if ((arg == "--size" || arg == "--spot" || arg == "--spots-file" || arg == "--rotate" || arg == "--flip" ||
-             arg == "--quality" || arg == "--tiff-compression" || arg == "--info" || arg == "-o") &&
-            !hasValue) {
-            error = arg + " needs a value";
-            return std::nullopt;
-        }
-        if (arg == "--size") {
-            const auto n = ParseInt(value());
-            if (!n || *n < 1) return error = "--size must be a positive number", std::nullopt;
-            size = *n;
-        } else if (arg == "--spot") {
-            spotTexts.push_back(value());
-        } else if (arg == "--spots-file") {
-            spotsFile = Resolve(value(), baseFolder);
-        } else if (arg == "--rotate") {
-            const std::string& v = value();
-            if (v != "left" && v != "right") return error = "--rotate takes left or right", std::nullopt;
-            result.transforms.push_back(v == "left" ? Transform::RotateLeft : Transform::RotateRight);
-        } else if (arg == "--flip") {
-            const std::string& v = value();
-            if (v != "h" && v != "v") return error = "--flip takes h or v", std::nullopt;
-            result.transforms.push_back(v == "h" ? Transform::FlipHorizontal : Transform::FlipVertical);
-        } else if (arg == "--quality") {
-            const auto q = ParseInt(value());
-            if (!q || *q < 1 || *q > 100) return error = "--quality must be 1 to 100", std::nullopt;
-            result.quality = *q;
-        } else if (arg == "--tiff-compression") {
-            const std::string& v = value();
-            if (v != "none" && v != "lzw") return error = "--tiff-compression takes none or lzw", std::nullopt;
-            result.lzw = v == "lzw";
-        } else if (arg == "--drop-metadata") {
-            result.dropMetadata = true;
-        } else if (arg == "--info") {
-            result.infoFile = Resolve(value(), baseFolder);
-        } else if (arg == "-o") {
-            result.outputFolder = Resolve(value(), baseFolder);
-            if (result.outputFolder->back() != L'/') *result.outputFolder += L'/';
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    for (const std::string& text : spotTexts) {
-        const auto spot = ParseSpot(text, size);
-        if (!spot) return error = "--spot takes X,Y or X,Y,SIZE: " + text, std::nullopt;
-        result.spots.push_back(*spot);
-    }
-    if (spotsFile) {
-        const auto fromFile = ReadSpotsFile(*spotsFile, size, error);
-        if (!fromFile) return std::nullopt;
-        result.spots.insert(result.spots.end(), fromFile->begin(), fromFile->end());
-    }
-    if (result.infoFile) {
-        if (!positional.empty()) return error = "--info takes one file and nothing else", std::nullopt;
-        return result;
-    }
-    if (result.outputFolder) {
-        if (positional.empty()) return error = "-o DIR needs at least one input", std::nullopt;
-        for (const std::string& p : positional) result.inputs.push_back(Resolve(p, baseFolder));
-        return result;
-    }
-    if (positional.size() != 2) return error = "expected IN and OUT", std::nullopt;
-    result.inputs.push_back(Resolve(positional[0], baseFolder));
-    result.output = Resolve(positional[1], baseFolder);
-    return result;
+    std::optional<Gathered> gathered = Gather(args, baseFolder, error);
+    if (!gathered || !CollectSpots(*gathered, error)) return std::nullopt;
+    return ChooseForm(*gathered, baseFolder, error);
 }
 
 } // namespace CorvaneBatch
