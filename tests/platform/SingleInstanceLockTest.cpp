@@ -66,7 +66,9 @@ TEST_F(SingleInstanceLockTest, LockOfAKilledProcessComesFree)
         close(ready[0]);
         CSingleInstanceLock lock(L"Corvane Spot Remover");
         const char answer = lock.Acquire() == CSingleInstanceLock::Result::Acquired ? 'y' : 'n';
-        (void)!write(ready[1], &answer, 1);
+        // A child that cannot report ends, so the parent's read sees the
+        // pipe close instead of waiting for an answer that never comes.
+        if (write(ready[1], &answer, 1) != 1) _exit(1);
         for (;;) pause(); // hold the lock until killed
     }
     close(ready[1]);
