@@ -56,30 +56,24 @@ CCursorPlanes::CCursorPlanes(int size)
 {
 }
 
-bool CCursorPlanes::AndBit(int x, int y) const
+bool CCursorPlanes::AndBit(int x, int y) const { return Bit(m_vAnd, x, y); }
+
+bool CCursorPlanes::XorBit(int x, int y) const { return Bit(m_vXor, x, y); }
+
+void CCursorPlanes::SetAndBit(int x, int y, bool on) { SetBit(m_vAnd, x, y, on); }
+
+void CCursorPlanes::SetXorBit(int x, int y, bool on) { SetBit(m_vXor, x, y, on); }
+
+bool CCursorPlanes::Bit(const std::vector<BYTE>& plane, int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_iSize || y >= m_iSize) return false;
-    return (m_vAnd[static_cast<std::size_t>(y) * RowBytes() + x / 8] >> (7 - x % 8)) & 1;
+    return (plane[static_cast<std::size_t>(y) * RowBytes() + x / 8] >> (7 - x % 8)) & 1;
 }
 
-bool CCursorPlanes::XorBit(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= m_iSize || y >= m_iSize) return false;
-    return (m_vXor[static_cast<std::size_t>(y) * RowBytes() + x / 8] >> (7 - x % 8)) & 1;
-}
-
-void CCursorPlanes::SetAndBit(int x, int y, bool on)
+void CCursorPlanes::SetBit(std::vector<BYTE>& plane, int x, int y, bool on) const
 {
     if (x < 0 || y < 0 || x >= m_iSize || y >= m_iSize) return;
-    BYTE& b = m_vAnd[static_cast<std::size_t>(y) * RowBytes() + x / 8];
-    const BYTE mask = static_cast<BYTE>(0x80 >> (x % 8));
-    b = on ? (b | mask) : (b & ~mask);
-}
-
-void CCursorPlanes::SetXorBit(int x, int y, bool on)
-{
-    if (x < 0 || y < 0 || x >= m_iSize || y >= m_iSize) return;
-    BYTE& b = m_vXor[static_cast<std::size_t>(y) * RowBytes() + x / 8];
+    BYTE& b = plane[static_cast<std::size_t>(y) * RowBytes() + x / 8];
     const BYTE mask = static_cast<BYTE>(0x80 >> (x % 8));
     b = on ? (b | mask) : (b & ~mask);
 }

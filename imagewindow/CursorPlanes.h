@@ -25,9 +25,12 @@ public:
     /// `size` must be a positive multiple of 8.
     explicit CCursorPlanes(int size);
 
+    /// Width and height in pixels.
     int Size() const { return m_iSize; }
     /// Bytes per row (size / 8).
     int RowBytes() const { return m_iSize / 8; }
+    /// The planes: RowBytes() bytes per row, top row first, the leftmost
+    /// pixel in the high bit of each byte.
     const std::vector<BYTE>& AndPlane() const { return m_vAnd; }
     const std::vector<BYTE>& XorPlane() const { return m_vXor; }
 
@@ -59,6 +62,10 @@ public:
     QCursor ToQCursor(int hotX, int hotY) const;
 
 private:
+    // One bit of `plane` (one of the two members) at (x, y); outside the
+    // picture reads false and is not written.
+    bool Bit(const std::vector<BYTE>& plane, int x, int y) const;
+    void SetBit(std::vector<BYTE>& plane, int x, int y, bool on) const;
     void CopyLeadingBytes(const BYTE* andBytes, const BYTE* xorBytes, std::size_t count);
     bool DrawCross(int lineWidth);
     bool DrawCircle(int lineWidth, int radius);
