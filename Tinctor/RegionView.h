@@ -16,6 +16,7 @@ struct RegionView {
     const unsigned char* mask{nullptr};  ///< image width x height bytes, row 0 at the top; null = full weight
     int maskWidth{0};
 
+    /// True when the rectangle holds no pixel.
     bool Empty() const { return right <= left || bottom <= top; }
     /// Mask bytes of picture row `top` (index = column), or null for full weight.
     const unsigned char* MaskRow(int row) const

@@ -24,6 +24,8 @@ public:
     /// Coordinates far outside the image are handled without overflow.
     RemoveSpotDisk(int size, POINT topLeft, float strength, int imageWidth, int imageHeight);
 
+    /// Centre of the disk, in the pixel coordinates Weight takes (row 0 at
+    /// the top).
     double CenterX() const { return m_centerX; }
     double CenterY() const { return m_centerY; }
     /// Radius in pixels (size / 2).
@@ -39,6 +41,7 @@ public:
     /// pixel with a weight above 0 lies in it. Empty when the square misses the
     /// image.
     const RECT& Bounds() const { return m_bounds; }
+    /// True when the square misses the image (Bounds is empty).
     bool IsEmpty() const { return m_bounds.right <= m_bounds.left || m_bounds.bottom <= m_bounds.top; }
 
 private:

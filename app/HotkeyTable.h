@@ -49,6 +49,7 @@ public:
     /// numeric-pad + and -; nothing for other keys.
     static std::optional<WORD> VirtualKeyOf(const QKeyEvent& event);
 
+    /// Every shortcut of the table, in the order they were added.
     const std::vector<ACCEL>& Entries() const { return m_entries; }
 
 private:

@@ -51,6 +51,7 @@ public:
     void SetRadioGroup(int group) { m_nGroup = group; }
     int GetRadioGroup() const { return m_nGroup; }
 
+    /// The text shown (null sets an empty one).
     void SetWindowText(LPCWSTR text);
     std::wstring GetWindowText() const;
 

@@ -99,6 +99,7 @@ public:
     /// The text of the child `id`; empty when none.
     std::wstring GetDlgItemText(UINT id) const;
 
+    /// The template id given to the constructor or Create (0 when none).
     UINT GetTemplateId() const { return m_nTemplateId; }
     /// Window style of the template (WS_POPUP or WS_CHILD, WS_VISIBLE ...).
     DWORD GetStyle() const { return m_dwStyle; }

@@ -55,8 +55,11 @@ public:
     /// The text read as a floating-point number (as _wtof does), clamped.
     double GetValue(double& value) const;
 
+    /// The text in the box (null sets an empty one), unchecked by the
+    /// number and float modes.
     void SetWindowText(LPCWSTR text);
     std::wstring GetWindowText() const;
+    /// The control identifier (0 when none).
     UINT GetDlgCtrlID() const;
     void SetDlgCtrlID(UINT id);
 

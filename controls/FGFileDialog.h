@@ -51,6 +51,9 @@ public:
     /// The folder the dialog opens in (default: the current folder).
     void SetInitialFolder(LPCWSTR folder) { m_strFolder = folder ? folder : L""; }
 
+    /// What the dialog was built with (for modal hooks in tests and tools):
+    /// Open or Save, OFN_* flags, default extension, proposed file name and
+    /// the filter entries.
     BOOL IsOpenDialog() const { return m_bOpen ? TRUE : FALSE; }
     DWORD GetFlags() const { return m_dwFlags; }
     std::wstring GetDefaultExt() const { return m_strDefExt; }

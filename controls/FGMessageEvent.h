@@ -27,6 +27,7 @@ public:
     /// control that sends it (delivery is dropped once it is destroyed).
     CFGMessageEvent(UINT message, WPARAM wParam, LPARAM lParam, QWidget* from = nullptr);
 
+    /// The message (WM_... or a registered one) and its two parameters.
     UINT Message() const { return m_message; }
     WPARAM WParam() const { return m_wParam; }
     LPARAM LParam() const { return m_lParam; }

@@ -22,6 +22,8 @@ public:
     /// ticks). TRUE for a non-null parent.
     BOOL Create(DWORD style, const RECT& rect, QWidget* parent, UINT id);
 
+    /// The range of thumb positions, both ends included; set without notifying,
+    /// repainted at once when `redraw` is set.
     void SetRange(int min, int max, BOOL redraw = FALSE);
     int GetRangeMin() const { return minimum(); }
     int GetRangeMax() const { return maximum(); }
@@ -30,9 +32,11 @@ public:
     int GetPos() const { return value(); }
     /// Tick frequency (kept for the caller; no ticks are drawn).
     void SetTicFreq(int frequency) { setTickInterval(frequency); }
+    /// Steps of the arrow keys (line) and of Page Up / Page Down (page).
     void SetLineSize(int size) { setSingleStep(size); }
     void SetPageSize(int size) { setPageStep(size); }
 
+    /// The control identifier (0 when none).
     UINT GetDlgCtrlID() const;
     void SetDlgCtrlID(UINT id);
 

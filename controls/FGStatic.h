@@ -47,6 +47,7 @@ public:
     /// Removes then adds style flags; text alignment and cursor follow.
     void ModifyStyle(DWORD remove, DWORD add);
 
+    /// The text shown (null sets an empty one).
     void SetWindowText(LPCWSTR text);
     std::wstring GetWindowText() const;
 

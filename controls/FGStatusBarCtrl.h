@@ -43,6 +43,7 @@ public:
     /// Rectangle of `part` in client pixels; empty for a part out of range.
     QRect GetPartRect(int part) const;
 
+    /// The control identifier (0 when none).
     UINT GetDlgCtrlID() const;
     QSize sizeHint() const override;
 

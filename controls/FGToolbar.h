@@ -84,6 +84,7 @@ public:
     int GetScrollOffset() const { return m_nScroll; }
     int GetContentLength() const;
 
+    /// The control identifier (0 when none).
     UINT GetDlgCtrlID() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -76,6 +76,7 @@ public:
     /// Sets the colour around the picture (COLORREF); returns the previous
     /// one. A change repaints.
     DWORD SetBackgroundColor(DWORD colour);
+    /// The colour around the picture (COLORREF).
     DWORD GetBackgroundColor() const { return m_clrBackground; }
     /// Allows (TRUE) or forbids the scroll bars; re-lays out with a bitmap.
     void ShowScrollBar(BOOL show);
@@ -107,17 +108,24 @@ public:
     void ClearBitmap();
 
     // ---- Accessors (copies) --------------------------------------------
+    /// Size of the shown bitmap in pixels; 0 without a bitmap.
     int iBmpWidth() const { return m_iBmpWidth; }
     int iBmpHeight() const { return m_iBmpHeight; }
+    /// The shown header and the caller's pixel pointer (null without a bitmap).
     BITMAPINFO BmpInfo() const { return m_BmpInfo; }
     BYTE* pBmpData() const { return m_pBmpData; }
+    /// The zoom (display pixels per bitmap pixel); dbLastZoom is the zoom
+    /// before the last SetZoom.
     double dbZoom() const { return m_dbZoom; }
     double GetZoom() const { return m_dbZoom; }
     double dbLastZoom() const { return m_dbLastZoom; }
+    /// Size of the picture at the zoom (display coordinates); 0 without a bitmap.
     int iDispWidth() const { return m_iDispWidth; }
     int iDispHeight() const { return m_iDispHeight; }
     /// The whole-number zoom k (1, 2, 3...) when the zoom is whole, else 0.
     int iPixelsPerPixel() const { return m_iPixelsPerPixel; }
+    /// What the last ShowCoverImage set: whether the cover is drawn, and
+    /// whether it covers the whole picture (else it sits at rcCoverBmp).
     BOOL bShowCover() const { return m_bShowCover; }
     BOOL bCoverFullImage() const { return m_bCoverFullImage; }
 
@@ -125,6 +133,7 @@ public:
     /// Cover pixels (bottom-up rows described by CoverBmpInfo), owned by the
     /// tool that fills them.
     std::vector<BYTE>& vCoverBmpData() { return m_vCoverBmpData; }
+    /// The header of the cover pixels.
     BITMAPINFO& CoverBmpInfo() { return m_CoverBmpInfo; }
     /// Where a small cover is drawn, window coordinates.
     CRect& rcCoverBmp() { return m_rcCoverBmp; }
@@ -141,6 +150,8 @@ public:
     int& iSelectMaskSize() { return m_iSelectMaskSize; }
     /// One soft selection value per bitmap pixel (row 0 at the top).
     std::vector<BYTE>& vSelectMask() { return m_vSelectMask; }
+    /// The mask of the selection being built, before it is combined with
+    /// vSelectMask; laid out as vSelectMask.
     std::vector<BYTE>& vSelectMask_Cur() { return m_vSelectMask_Cur; }
 
     // ---- Zoom and position ---------------------------------------------
@@ -241,6 +252,7 @@ public:
     /// Releases a capture taken with SetCapture; the loaded tool then hears
     /// OnCaptureChanged(null), as when another window takes the capture.
     void ReleaseCapture();
+    /// True between SetCapture and ReleaseCapture.
     bool HasCapture() const { return m_bCapture; }
 
     /// Starts (or restarts) timer `id` firing every `elapseMs` ms; each tick

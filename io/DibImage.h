@@ -28,11 +28,13 @@ struct DefaultInitAllocator : std::allocator<T> {
     DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept
     {
     }
+    /// Default-initialises: a new byte keeps whatever the memory held.
     template <class U>
     void construct(U* p) noexcept
     {
         ::new (static_cast<void*>(p)) U;
     }
+    /// Constructs from `args`, as std::allocator does.
     template <class U, class... Args>
     void construct(U* p, Args&&... args)
     {

@@ -36,6 +36,7 @@ public:
               QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
+    /// The controls (for tools and tests).
     CFGStatic& GetNameCtrl() { return *m_stcName; }
     CFGStatic& GetSiblingLineCtrl() { return *m_stcSiblingLine; }
     CFGStatic& GetSiblingIconCtrl() { return *m_stcSiblingIcon; }

@@ -124,6 +124,7 @@ public:
     /// visible toolbar, option strip and status bar.
     QSize GetMinimumClientSize() const;
 
+    /// The window's parts and its icon (for tools and tests).
     ImageWindow::CImageWindow& GetDisplayWnd() { return m_DisplayWnd; }
     CFGToolbar& GetToolbar() { return m_wndToolbar; }
     CFGStatusBarCtrl& GetStatusBar() { return m_wndStatusBar; }

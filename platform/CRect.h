@@ -21,8 +21,10 @@ struct CRect : RECT {
     /// The QRect covering the same pixels.
     QRect ToQRect() const { return {left, top, right - left, bottom - top}; }
 
+    /// Width and height (right - left, bottom - top; negative when inverted).
     constexpr LONG Width() const { return right - left; }
     constexpr LONG Height() const { return bottom - top; }
+    /// The corners (the bottom-right one is outside the rectangle).
     constexpr CPoint TopLeft() const { return {left, top}; }
     constexpr CPoint BottomRight() const { return {right, bottom}; }
     /// True when the rectangle covers no pixel (width or height not positive).
@@ -31,8 +33,11 @@ struct CRect : RECT {
     constexpr bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     /// True when (x, y) lies inside (right and bottom exclusive).
     constexpr bool PtInRect(const POINT& p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    /// Sets the four coordinates.
     void SetRect(LONG l, LONG t, LONG r, LONG b) { *this = CRect(l, t, r, b); }
+    /// Sets all four coordinates to zero.
     void SetRectEmpty() { *this = CRect(); }
+    /// Moves the rectangle by (dx, dy).
     void OffsetRect(LONG dx, LONG dy)
     {
         left += dx;

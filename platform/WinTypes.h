@@ -110,10 +110,12 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b)
 {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
+/// The red, green and blue bytes of a COLORREF.
 constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
 constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
 
+/// The low and high 16 bits of a 32-bit value, and the value made of them.
 constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }
