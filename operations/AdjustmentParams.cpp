@@ -35,7 +35,7 @@ void OptParam_Histogram::GetParamInfo(std::wstring& out) const
                      m.outputHigh);
 }
 
-OptParam_Curve::OptParam_Curve() : AdjustmentParam(L"OptParam_Curve")
+OptParam_Curve::OptParam_Curve() : CopyableParam(L"OptParam_Curve")
 {
     for (auto& curve : m_Curves)
         for (int i = 0; i < 256; ++i) curve[i] = static_cast<unsigned char>(i);

@@ -4,7 +4,7 @@
 #include "operations/RecordBytes.h"
 #include "platform/WideFormat.h"
 
-OptParam_Flip::OptParam_Flip() : IOptParam(L"OptParam_Flip") {}
+OptParam_Flip::OptParam_Flip() : CopyableParam(L"OptParam_Flip") {}
 
 void OptParam_Flip::Serialize(std::vector<unsigned char>& out)
 {
@@ -21,14 +21,6 @@ bool OptParam_Flip::Unserialize(const std::vector<unsigned char>& in)
     case RecordBytes::ParamCheck::Read: break;
     }
     m_bVertical = RecordBytes::GetInt32(in, 4) != 0;
-    return true;
-}
-
-bool OptParam_Flip::CopyFrom(const OperationManage::IOptParam* other)
-{
-    const auto* same = dynamic_cast<const OptParam_Flip*>(other);
-    if (!same) return false;
-    Assign(*same);
     return true;
 }
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "Recallo/IOptParam.h"
+#include "operations/CopyableParam.h"
 
-class OptParam_Flip : public OperationManage::IOptParam {
+class OptParam_Flip : public CopyableParam<OptParam_Flip> {
 public:
     static constexpr std::size_t kSerializedSize = 8;
 
@@ -17,8 +17,6 @@ public:
     void Serialize(std::vector<unsigned char>& out) override;
     /// Reads an 8-byte version-1 record; another version is accepted and ignored.
     bool Unserialize(const std::vector<unsigned char>& in) override;
-    /// False for null or a record of another class; else copies the axis.
-    bool CopyFrom(const OperationManage::IOptParam* other) override;
     /// "<mode>: <vertical|horizontal>".
     void GetParamInfo(std::wstring& out) const override;
     /// Copies the axis.

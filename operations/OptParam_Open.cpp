@@ -3,21 +3,13 @@
 #include "Wordhoard/LocalizeHelper.h"
 #include "platform/WideFormat.h"
 
-OptParam_Open::OptParam_Open() : IOptParam(L"OptParam_Open") {}
+OptParam_Open::OptParam_Open() : CopyableParam(L"OptParam_Open") {}
 
-OptParam_Open::OptParam_Open(std::wstring path) : IOptParam(L"OptParam_Open"), m_strFilePath(std::move(path)) {}
+OptParam_Open::OptParam_Open(std::wstring path) : CopyableParam(L"OptParam_Open"), m_strFilePath(std::move(path)) {}
 
 void OptParam_Open::Serialize(std::vector<unsigned char>&) {}
 
 bool OptParam_Open::Unserialize(const std::vector<unsigned char>&) { return false; }
-
-bool OptParam_Open::CopyFrom(const OperationManage::IOptParam* other)
-{
-    const auto* same = dynamic_cast<const OptParam_Open*>(other);
-    if (!same) return false;
-    Assign(*same);
-    return true;
-}
 
 void OptParam_Open::GetParamInfo(std::wstring& out) const
 {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "Recallo/IOptParam.h"
+#include "operations/CopyableParam.h"
 
-class OptParam_Open : public OperationManage::IOptParam {
+class OptParam_Open : public CopyableParam<OptParam_Open> {
 public:
     /// An empty path; version 1, class name "OptParam_Open".
     OptParam_Open();
@@ -17,8 +17,6 @@ public:
     void Serialize(std::vector<unsigned char>& out) override;
     /// Always false: the record cannot be read back.
     bool Unserialize(const std::vector<unsigned char>& in) override;
-    /// False for null or a record of another class; else copies the path.
-    bool CopyFrom(const OperationManage::IOptParam* other) override;
     /// "<IDS_VELMIRA_OPTPARAM_OPEN_FILEPATH>: <path>".
     void GetParamInfo(std::wstring& out) const override;
     /// Copies the path (not version or class name).

@@ -4,7 +4,7 @@
 #include "operations/RecordBytes.h"
 #include "platform/WideFormat.h"
 
-OptParam_RedeyeReduction::OptParam_RedeyeReduction() : IOptParam(L"OptParam_RedeyeReduction") {}
+OptParam_RedeyeReduction::OptParam_RedeyeReduction() : CopyableParam(L"OptParam_RedeyeReduction") {}
 
 void OptParam_RedeyeReduction::Serialize(std::vector<unsigned char>& out)
 {
@@ -22,14 +22,6 @@ bool OptParam_RedeyeReduction::Unserialize(const std::vector<unsigned char>& in)
     case RecordBytes::ParamCheck::Read: break;
     }
     m_nDarkenAmount = RecordBytes::GetInt32(in, 4);
-    return true;
-}
-
-bool OptParam_RedeyeReduction::CopyFrom(const OperationManage::IOptParam* other)
-{
-    const auto* same = dynamic_cast<const OptParam_RedeyeReduction*>(other);
-    if (!same) return false;
-    Assign(*same);
     return true;
 }
 

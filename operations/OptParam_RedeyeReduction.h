@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "Recallo/IOptParam.h"
+#include "operations/CopyableParam.h"
 #include "platform/WinTypes.h"
 
-class OptParam_RedeyeReduction : public OperationManage::IOptParam {
+class OptParam_RedeyeReduction : public CopyableParam<OptParam_RedeyeReduction> {
 public:
     static constexpr std::size_t kSerializedSize = 8;
 
@@ -23,8 +23,6 @@ public:
     /// Reads the darken amount of an 8-byte version-1 record; the rectangle is
     /// left as it was. Another version is accepted and ignored.
     bool Unserialize(const std::vector<unsigned char>& in) override;
-    /// False for null or a record of another class; else copies the fields.
-    bool CopyFrom(const OperationManage::IOptParam* other) override;
     /// "<darken amount>: N%\r\n".
     void GetParamInfo(std::wstring& out) const override;
     /// Copies rectangle and darken amount.

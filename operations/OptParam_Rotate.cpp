@@ -20,7 +20,7 @@ const wchar_t* ModeText(std::int32_t mode)
 
 } // namespace
 
-OptParam_Rotate::OptParam_Rotate() : IOptParam(L"OptParam_Rotate") {}
+OptParam_Rotate::OptParam_Rotate() : CopyableParam(L"OptParam_Rotate") {}
 
 void OptParam_Rotate::Serialize(std::vector<unsigned char>& out)
 {
@@ -43,14 +43,6 @@ bool OptParam_Rotate::Unserialize(const std::vector<unsigned char>& in)
     m_bClockwise = RecordBytes::GetInt32(in, 8) != 0;
     m_fAngle = RecordBytes::GetFloat(in, 12);
     m_crFillColor = static_cast<COLORREF>(RecordBytes::GetInt32(in, 16));
-    return true;
-}
-
-bool OptParam_Rotate::CopyFrom(const OperationManage::IOptParam* other)
-{
-    const auto* same = dynamic_cast<const OptParam_Rotate*>(other);
-    if (!same) return false;
-    Assign(*same);
     return true;
 }
 

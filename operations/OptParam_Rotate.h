@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "Recallo/IOptParam.h"
+#include "operations/CopyableParam.h"
 #include "platform/WinTypes.h"
 
-class OptParam_Rotate : public OperationManage::IOptParam {
+class OptParam_Rotate : public CopyableParam<OptParam_Rotate> {
 public:
     /// Rotation modes.
     enum RotateMode : std::int32_t {
@@ -29,8 +29,6 @@ public:
     /// Reads a 20-byte version-1 record; a record of another version is
     /// accepted and ignored; anything else is logged and refused.
     bool Unserialize(const std::vector<unsigned char>& in) override;
-    /// False for null or a record of another class; else copies the fields.
-    bool CopyFrom(const OperationManage::IOptParam* other) override;
     /// Four lines: mode, angle ("%.1f"), clockwise (yes/no), fill colour "RGB(r,g,b)".
     void GetParamInfo(std::wstring& out) const override;
     /// Copies mode, direction, angle and colour.

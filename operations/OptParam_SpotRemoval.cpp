@@ -4,7 +4,7 @@
 #include "operations/RecordBytes.h"
 #include "platform/WideFormat.h"
 
-OptParam_SpotRemoval::OptParam_SpotRemoval() : IOptParam(L"OptParam_SpotRemoval") {}
+OptParam_SpotRemoval::OptParam_SpotRemoval() : CopyableParam(L"OptParam_SpotRemoval") {}
 
 void OptParam_SpotRemoval::Serialize(std::vector<unsigned char>& out)
 {
@@ -25,14 +25,6 @@ bool OptParam_SpotRemoval::Unserialize(const std::vector<unsigned char>& in)
     m_nSpotSize = RecordBytes::GetInt32(in, 4);
     m_nX = RecordBytes::GetInt32(in, 8);
     m_nY = RecordBytes::GetInt32(in, 12);
-    return true;
-}
-
-bool OptParam_SpotRemoval::CopyFrom(const OperationManage::IOptParam* other)
-{
-    const auto* same = dynamic_cast<const OptParam_SpotRemoval*>(other);
-    if (!same) return false;
-    Assign(*same);
     return true;
 }
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "Recallo/IOptParam.h"
+#include "operations/CopyableParam.h"
 
-class OptParam_SpotRemoval : public OperationManage::IOptParam {
+class OptParam_SpotRemoval : public CopyableParam<OptParam_SpotRemoval> {
 public:
     static constexpr std::size_t kSerializedSize = 16;
 
@@ -18,8 +18,6 @@ public:
     void Serialize(std::vector<unsigned char>& out) override;
     /// Reads a 16-byte version-1 record; another version is accepted and ignored.
     bool Unserialize(const std::vector<unsigned char>& in) override;
-    /// False for null or a record of another class; else copies the fields.
-    bool CopyFrom(const OperationManage::IOptParam* other) override;
     /// "<size>: N px\r\n<position>: (x, y)".
     void GetParamInfo(std::wstring& out) const override;
     /// Copies size and position.
