@@ -22,8 +22,9 @@ namespace ImageProcess {
 /// exactly, i.e. the solution of the Poisson equation whose guidance field is
 /// the source's gradient and whose boundary is the ring around the repaired
 /// area. Where the area reaches over the image border it has no boundary there
-/// and follows the source freely. When no source fits in the image the area
-/// gets the smooth fill alone (the membrane through its surroundings).
+/// and follows the source freely. When no source fits in the image, or every
+/// nearby one would bring in an object the spot's surroundings do not show,
+/// the area gets the smooth fill alone (the membrane through its surroundings).
 ///
 /// The heal runs twice: a rough one over the whole disk predicts what the disk
 /// would look like; then, when `RemoveSpotFlawMask` finds that the flaw covers

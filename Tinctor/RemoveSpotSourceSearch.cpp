@@ -1,9 +1,11 @@
 #include "Tinctor/RemoveSpotSourceSearch.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace ImageProcess {
 
@@ -34,6 +36,19 @@ constexpr double BlendCostRatio = 3.0;
 constexpr std::size_t MaxBlendedSources = 6;
 // Spots with a larger radius search every other offset at full resolution.
 constexpr double SparseSearchRadius = 3.0;
+// A candidate whose disk holds a cell with more than this many times the fine
+// detail found next to the spot's disk (see BusyLimit), plus this much
+// (squared grey levels per pixel: grain, faint shading), carries an object the
+// spot's surroundings do not show. The factor leaves room for an edge that
+// crosses the ring and the disk alike, a little sharper in places.
+constexpr double BusyFactor = 3.0;
+constexpr double BusyFloor = 100.0;
+// The cells next to the disk: the ring's cells this many cells deep, in this
+// many directions (sectors), of which structure through the disk reaches two
+// at least this many sectors apart.
+constexpr double InnerBandCells = 1.5;
+constexpr std::size_t BusySectors = 8;
+constexpr std::size_t MinSectorsApart = 2;
 
 int RingWidthCells(double radius, int scale)
 {
@@ -344,9 +359,12 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSea
 {
     const Raster raster = BuildRaster(ring);
     if (raster.columns <= 0 || raster.rows <= 0) return {};
+    RemoveSpotDetailMap busyCells;
+    busyCells.Build(m_image, raster.originX + raster.firstI * ring.scale, raster.originY + raster.firstJ * ring.scale,
+                    ring.scale, raster.columns, raster.rows, BusyLimit(ring));
     std::vector<Candidate> all = ScoreLattice(ring, raster);
     std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
-    return PickDistinct(all, ring.scale);
+    return PickDistinct(all, ring.scale, busyCells);
 }
 
 // Cell means on the ring's cell grid over the search window, so that a
@@ -371,6 +389,36 @@ RemoveSpotSourceSearch::Raster RemoveSpotSourceSearch::BuildRaster(const Ring& r
             CellMean(raster.originX + (raster.firstI + i) * scale, raster.originY + (raster.firstJ + j) * scale, scale,
                      &raster.means[(static_cast<std::size_t>(j) * raster.columns + i) * 3]);
     return raster;
+}
+
+// Structure that goes through the disk (an edge, a branch) enters it on one
+// side and leaves it on another, so the ring's cells next to the disk are
+// busy in two directions well apart; an object beside the disk (a bird, the
+// tip of a mast) touches it from one direction only and says nothing about
+// the inside. So the limit follows the largest detail found in two
+// directions at least a quarter turn apart.
+double RemoveSpotSourceSearch::BusyLimit(const Ring& ring) const
+{
+    const double band = m_disk.OuterRadius() + (HalfDiagonal + InnerBandCells) * ring.scale;
+    std::array<double, BusySectors> busiest{};
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        const double dx = ring.cellX[k] + (ring.scale - 1) / 2.0 - m_disk.CenterX();
+        const double dy = ring.cellY[k] + (ring.scale - 1) / 2.0 - m_disk.CenterY();
+        if (std::hypot(dx, dy) > band) continue;
+        const double turns = std::atan2(dy, dx) / (2.0 * std::numbers::pi) + 1.0;
+        const auto sector = static_cast<std::size_t>(turns * BusySectors) % BusySectors;
+        // Neighbours away from the disk's centre lie outside the disk, whose
+        // pixels hold the flaw.
+        const double detail = RemoveSpotDetailMap::CellDetail(m_image, ring.cellX[k], ring.cellY[k], ring.scale,
+                                                              dx < 0.0 ? -1 : 1, dy < 0.0 ? -1 : 1);
+        busiest[sector] = std::max(busiest[sector], detail);
+    }
+    double through = 0.0;
+    for (std::size_t a = 0; a < BusySectors; ++a)
+        for (std::size_t b = a + 1; b < BusySectors; ++b)
+            if (std::min(b - a, BusySectors - (b - a)) >= MinSectorsApart)
+                through = std::max(through, std::min(busiest[a], busiest[b]));
+    return BusyFactor * through + BusyFloor;
 }
 
 std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLattice(const Ring& ring,
@@ -405,17 +453,26 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLatt
 }
 
 // Keeps the best few that lie apart from each other, so the refinement looks
-// at different places rather than at one place several times.
+// at different places rather than at one place several times. Only these
+// and the candidates passed over for them are checked for objects: few,
+// since most places hold none.
 std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::PickDistinct(
-    const std::vector<Candidate>& sorted, int scale) const
+    const std::vector<Candidate>& sorted, int scale, const RemoveSpotDetailMap& busyCells) const
 {
     std::vector<Candidate> chosen;
     const double apart = std::max(m_disk.Radius(), 2.0 * scale);
+    // Cells reaching into the disk's soft edge count as well; the half cell
+    // also covers most of what the refinement may still move.
+    const double reach = m_disk.OuterRadius() + scale / 2.0;
     for (const Candidate& candidate : sorted) {
         const bool near = std::any_of(chosen.begin(), chosen.end(), [&](const Candidate& c) {
             return Length(SpotOffset{c.offset.dx - candidate.offset.dx, c.offset.dy - candidate.offset.dy}) < apart;
         });
-        if (!near) chosen.push_back(candidate);
+        if (near) continue;
+        const double x = m_disk.CenterX() + candidate.offset.dx;
+        const double y = m_disk.CenterY() + candidate.offset.dy;
+        if (busyCells.CountInDisk(x, y, reach) > 0) continue;
+        chosen.push_back(candidate);
         if (chosen.size() == RefinedCandidates) break;
     }
     return chosen;

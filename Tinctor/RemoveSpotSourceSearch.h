@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Tinctor/ImageBuffer.h"
+#include "Tinctor/RemoveSpotDetailMap.h"
 #include "Tinctor/RemoveSpotDisk.h"
 
 namespace ImageProcess {
@@ -48,7 +49,17 @@ struct SpotSource {
 /// the best few distinct positions are refined at halving block sizes down to
 /// single pixels. A candidate is never taken if its disk
 /// or ring would overlap the spot's disk, or if any pixel it must supply lies
-/// outside the image. Deterministic; reads the image only.
+/// outside the image.
+///
+/// A matching ring says nothing about what lies inside it: a patch of sky
+/// around a bird matches the sky around a dust speck as well as clear sky
+/// does. So a candidate is not taken either when some cell of its disk holds
+/// much sharper detail (see RemoveSpotDetailMap) than the ring's cells next
+/// to the spot's disk, counting only detail found there in two directions a
+/// quarter turn apart or more (structure that runs through the disk, not an
+/// object beside it): it would bring in an object the spot's surroundings do
+/// not show. When every candidate would, there is no source and the spot
+/// gets the smooth fill. Deterministic; reads the image only.
 class RemoveSpotSourceSearch {
 public:
     /// Keeps references: `image`, `disk` and `patchMeans` (working memory of
@@ -124,8 +135,15 @@ private:
     int LatticeStep(const Ring& ring) const;
     std::vector<Candidate> CoarseSearch(const Ring& ring) const;
     Raster BuildRaster(const Ring& ring) const;
+    /// The fine detail (see RemoveSpotDetailMap) beyond which a cell of a
+    /// candidate's disk carries an object, from the ring's cells next to the
+    /// spot's disk.
+    double BusyLimit(const Ring& ring) const;
     std::vector<Candidate> ScoreLattice(const Ring& ring, const Raster& raster) const;
-    std::vector<Candidate> PickDistinct(const std::vector<Candidate>& sorted, int scale) const;
+    /// The best few of `sorted` (cheapest first) that lie apart and whose
+    /// disks (with their soft edges) hold no cell marked in `busyCells`.
+    std::vector<Candidate> PickDistinct(const std::vector<Candidate>& sorted, int scale,
+                                        const RemoveSpotDetailMap& busyCells) const;
     Candidate Refine(Candidate candidate, const std::vector<Ring>& rings) const;
 
     const ImageBuffer& m_image;

@@ -13,13 +13,20 @@
 //     at the top of the output); failures are listed and crops of the flaws
 //     removed worst (flawed / repaired / control repair / clean / difference,
 //     enlarged) are written as PNG into /tmp/spotfails/ (or the folder given
-//     with --fails).
+//     with --fails);
+//   - whether the repair brought in a foreign object: sharp, localized detail
+//     in the disk that neither the clean disk nor the ring around it holds
+//     (a bird copied into clear sky, ghosts of several; see ForeignDefinition,
+//     printed at the top of the output). The cases are listed and crops
+//     (flawed / RemoveSpot / TELEA / NS / clean / RemoveSpot's foreign pixels
+//     in red) are written into /tmp/spotforeign/ (or the folder given with
+//     --foreign).
 // Areas are classed flat or textured by the high-pass energy of the clean
 // photo around the flaw. Fixed seed; prints tables of medians.
 //
-// Usage: bench_SpotQuality [--list] [--fails folder] [--seed n] [photo folder]
-// (default: OpenCV's sample images); --list also prints one line per flaw,
-// --seed draws another set of flaws.
+// Usage: bench_SpotQuality [--list] [--fails folder] [--foreign folder]
+// [--seed n] [photo folder] (default: OpenCV's sample images); --list also
+// prints one line per flaw, --seed draws another set of flaws.
 
 #include <algorithm>
 #include <array>
@@ -80,6 +87,31 @@ const char* const GoneDefinition =
     "Kept pixels count with the flaw they still hold; pixels only the flawed run repaired get\n"
     "no floor. The listing shows L = L(all) / C and L0 / C.\n";
 
+// Introduced detail (see ForeignDefinition). The thresholds were set by
+// looking at crops: at twice the reference level (and 1.5 grey levels more) a
+// few thin birds copied into sky with soft clouds count, and so do the dark
+// wedges TELEA and NS draw into smooth bokeh from a dark edge; grain, JPEG
+// blocks and the soft texture of a blended repair do not.
+constexpr double DetailBlur = 2.0;          // sigma of the blur the high-pass takes away
+constexpr double DetailWindow = 1.5;        // sigma of the window local detail is measured in
+constexpr double ReferenceQuantile = 0.95;
+constexpr double ForeignFactor = 2.0;
+constexpr double ForeignMargin = 1.5;       // grey levels
+constexpr double ForeignOverClean = 2.0;
+constexpr int MinForeignPixels = 12;
+constexpr double MinForeignShare = 0.01;
+
+const char* const ForeignDefinition =
+    "A repair brings in a FOREIGN OBJECT when it puts strong, localized detail into the disk that neither\n"
+    "the clean photo's disk nor the ring around it holds (an object copied from elsewhere, a ghost of one):\n"
+    "  detail   = local RMS (Gaussian window, sigma 1.5) of the grey image minus its blur (sigma 2)\n"
+    "  ring     = the pixels just outside the disk, max(4, radius / 2) wide (no method changes them)\n"
+    "  ref      = 95th percentile of the clean photo's detail over ring and disk\n"
+    "  foreign pixel: a disk pixel where the repair's detail exceeds max(2 ref, ref + 1.5) and twice the\n"
+    "             clean photo's detail at that pixel\n"
+    "  foreign object: at least max(12, 1 % of the disk) foreign pixels\n"
+    "The listing shows the foreign pixels and the peak of the repair's detail over ref.\n";
+
 enum class FlawKind { DarkDust, BrightDust, Hair, RingDust };
 const char* const KindNames[] = {"dark dust", "bright dust", "hair", "ring dust"};
 enum class Method { RemoveSpot, Telea, NavierStokes };
@@ -105,6 +137,9 @@ struct Score {
     double floor{0.0};          ///< L0: the control's leftover on pixels both repairs changed, share of C
     double contrast{0.0};       ///< mean |flawed - clean| over the flaw's pixels and channels
     double absAfter{0.0};       ///< mean |repair - clean| over flaw pixels
+    int foreignPixels{0};       ///< disk pixels with detail far beyond the clean photo's there (see ForeignDefinition)
+    double foreignPeak{0.0};    ///< largest local detail in the disk, as a multiple of the reference level
+    bool foreign{false};        ///< the repair brought in a foreign object
 };
 
 struct Result {
@@ -112,6 +147,7 @@ struct Result {
     Flaw flaw;
     std::array<Score, MethodCount> scores;
     cv::Mat crops;              ///< flawed / RemoveSpot / its control / clean / difference, when RemoveSpot's gone < CropBelow
+    cv::Mat foreignCrops;       ///< flawed / RemoveSpot / TELEA / NS / clean / foreign map, when some method is foreign
 };
 
 double Uniform(std::mt19937& rng, double lo, double hi)
@@ -422,6 +458,74 @@ void ScoreFlawRemoval(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat
     score.gone = before > 0.0 ? 1.0 - std::min(1.0, remaining / before) : 1.0;
 }
 
+/// Local detail of the grey version of `image` over `roi`: the root mean
+/// square of its high-pass in a small Gaussian window.
+cv::Mat LocalDetail(const cv::Mat& image, const cv::Rect& roi)
+{
+    cv::Mat grey, blurred, energy;
+    cv::cvtColor(image(roi), grey, cv::COLOR_BGR2GRAY);
+    grey.convertTo(grey, CV_32F);
+    cv::GaussianBlur(grey, blurred, cv::Size(0, 0), DetailBlur);
+    const cv::Mat highPass = grey - blurred;
+    cv::GaussianBlur(highPass.mul(highPass), energy, cv::Size(0, 0), DetailWindow);
+    cv::sqrt(energy, energy);
+    return energy;
+}
+
+double Quantile(std::vector<float> values, double q)
+{
+    if (values.empty()) return 0.0;
+    const auto k = static_cast<std::ptrdiff_t>(q * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + k, values.end());
+    return values[static_cast<std::size_t>(k)];
+}
+
+/// The disk pixels where `repaired` holds detail that neither the clean disk
+/// nor the ring around it has (see ForeignDefinition), as a mask of the
+/// photo's size; `peak` gets the repair's largest local detail in the disk
+/// over the reference level and `diskPixels` the disk's size.
+cv::Mat ForeignPixels(const cv::Mat& clean, const cv::Mat& repaired, const Flaw& flaw, double& peak, int& diskPixels)
+{
+    const cv::Rect square = SpotSquare(flaw);
+    const double radius = square.width / 2.0;
+    const double ringWidth = std::max(4.0, radius / 2.0);
+    const int pad = static_cast<int>(std::ceil(ringWidth)) + 8;
+    const cv::Rect roi = (square + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & cv::Rect(0, 0, clean.cols, clean.rows);
+    const cv::Mat cleanDetail = LocalDetail(clean, roi);
+    const cv::Mat repairDetail = LocalDetail(repaired, roi);
+    std::vector<float> reference;
+    std::vector<cv::Point> disk;
+    for (int y = 0; y < roi.height; ++y)
+        for (int x = 0; x < roi.width; ++x) {
+            const double d = std::hypot(roi.x + x - flaw.cx, roi.y + y - flaw.cy);
+            if (d >= radius + 0.5 + ringWidth) continue;
+            reference.push_back(cleanDetail.at<float>(y, x));
+            if (d < radius + 0.5) disk.emplace_back(x, y);
+        }
+    const double ref = Quantile(reference, ReferenceQuantile);
+    const double threshold = std::max(ForeignFactor * ref, ref + ForeignMargin);
+    cv::Mat mask(clean.size(), CV_8U, cv::Scalar(0));
+    peak = 0.0;
+    diskPixels = static_cast<int>(disk.size());
+    for (const cv::Point& p : disk) {
+        const double detail = repairDetail.at<float>(p);
+        peak = std::max(peak, detail / std::max(ref, 0.5));
+        if (detail > threshold && detail > ForeignOverClean * cleanDetail.at<float>(p))
+            mask.at<uchar>(p + roi.tl()) = 255;
+    }
+    return mask;
+}
+
+/// Fills the foreign-object fields of `score`.
+void ScoreIntroducedDetail(const cv::Mat& clean, const cv::Mat& repaired, const Flaw& flaw, Score& score)
+{
+    int diskPixels = 0;
+    const cv::Mat mask = ForeignPixels(clean, repaired, flaw, score.foreignPeak, diskPixels);
+    score.foreignPixels = cv::countNonZero(mask);
+    const double minimum = std::max<double>(MinForeignPixels, MinForeignShare * diskPixels);
+    score.foreign = score.foreignPixels >= minimum;
+}
+
 Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& control,
                   const cv::Mat& opacity, const Flaw& flaw)
 {
@@ -434,6 +538,7 @@ Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& re
     score.ssimDisk = Ssim(repaired, clean, disk, square);
     score.ssimRim = Ssim(repaired, clean, rim, square);
     ScoreFlawRemoval(clean, flawed, repaired, control, opacity, flaw, score);
+    ScoreIntroducedDetail(clean, repaired, flaw, score);
     return score;
 }
 
@@ -522,17 +627,17 @@ void PrintFlaw(const Result& r)
     std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", r.photo, KindNames[static_cast<int>(r.flaw.kind)], r.flaw.diameter,
                 r.flaw.cx, r.flaw.cy, r.flaw.textured ? "tex " : "flat");
     for (const Score& s : r.scores)
-        std::printf(" | %5.1f %5.1f %4.0f%% %+4.0f%% %+4.0f%%", s.psnrDisk, s.psnrRim, 100 * s.gone, 100 * s.remains,
-                    100 * s.floor);
+        std::printf(" | %5.1f %5.1f %4.0f%% %+4.0f%% %+4.0f%% %4d %4.1f", s.psnrDisk, s.psnrRim, 100 * s.gone,
+                    100 * s.remains, 100 * s.floor, s.foreignPixels, s.foreignPeak);
     std::printf(" | C %5.1f\n", r.scores[0].contrast);
 }
 
 void PrintFlawHeading()
 {
     std::printf("%-16s %-11s %-5s %-9s %-4s", "photo", "kind", "size", "centre", "area");
-    for (const char* m : MethodNames) std::printf(" | %-29s", m);
+    for (const char* m : MethodNames) std::printf(" | %-39s", m);
     std::printf(" | flaw contrast\n%-16s %-11s %-5s %-9s %-4s", "", "", "", "", "");
-    for (int m = 0; m < MethodCount; ++m) std::printf(" | %-29s", "PSNR disk, rim; gone, L, L0");
+    for (int m = 0; m < MethodCount; ++m) std::printf(" | %-39s", "PSNR disk, rim; gone, L, L0; foreign");
     std::printf(" |\n");
 }
 
@@ -547,6 +652,32 @@ void PrintFailures(std::vector<const Result*> failed)
     for (const Result* r : failed) PrintFlaw(*r);
 }
 
+/// The area crops show: the click square with a margin.
+cv::Rect CropRegion(const Flaw& flaw, cv::Size size)
+{
+    const cv::Rect square = SpotSquare(flaw);
+    const int pad = std::max(4, square.width / 4);
+    return (square + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & cv::Rect(cv::Point(0, 0), size);
+}
+
+/// `region` of each image (or the whole of images of the region's size),
+/// enlarged to about 200 px and set side by side.
+cv::Mat Strip(const std::vector<cv::Mat>& images, const cv::Rect& region)
+{
+    const int zoom = std::max(2, 200 / region.width);
+    std::vector<cv::Mat> panels;
+    for (const cv::Mat& image : images) {
+        cv::Mat panel;
+        const cv::Mat part = image.size() == region.size() ? image : image(region);
+        cv::resize(part, panel, cv::Size(), zoom, zoom, cv::INTER_NEAREST);
+        cv::copyMakeBorder(panel, panel, 0, 0, 0, 4, cv::BORDER_CONSTANT, cv::Scalar(255, 0, 255));
+        panels.push_back(panel);
+    }
+    cv::Mat strip;
+    cv::hconcat(panels, strip);
+    return strip;
+}
+
 /// Side by side, enlarged: the flawed photo, RemoveSpot's repair, its control
 /// repair of the clean photo, the clean photo and the difference between the
 /// repair and the control (three times, around mid grey), around the click
@@ -554,26 +685,44 @@ void PrintFailures(std::vector<const Result*> failed)
 cv::Mat CropStrip(const cv::Mat& flawed, const cv::Mat& repaired, const cv::Mat& control, const cv::Mat& clean,
                   const Flaw& flaw)
 {
-    const cv::Rect square = SpotSquare(flaw);
-    const int pad = std::max(4, square.width / 4);
-    const cv::Rect roi = (square + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & cv::Rect(0, 0, clean.cols, clean.rows);
-    const int zoom = std::max(2, 200 / roi.width);
+    const cv::Rect roi = CropRegion(flaw, clean.size());
     cv::Mat difference;
     cv::Mat(repaired(roi)).convertTo(difference, CV_16SC3);
     cv::Mat controlRoi;
     cv::Mat(control(roi)).convertTo(controlRoi, CV_16SC3);
     difference = 3 * (difference - controlRoi) + cv::Scalar(128, 128, 128);
     difference.convertTo(difference, CV_8UC3);
-    std::vector<cv::Mat> panels;
-    for (const cv::Mat& image : {flawed(roi), repaired(roi), control(roi), clean(roi), difference}) {
-        cv::Mat panel;
-        cv::resize(image, panel, cv::Size(), zoom, zoom, cv::INTER_NEAREST);
-        cv::copyMakeBorder(panel, panel, 0, 0, 0, 4, cv::BORDER_CONSTANT, cv::Scalar(255, 0, 255));
-        panels.push_back(panel);
-    }
-    cv::Mat strip;
-    cv::hconcat(panels, strip);
-    return strip;
+    return Strip({flawed, repaired, control, clean, difference}, roi);
+}
+
+/// Side by side, enlarged: the flawed photo, the repairs of RemoveSpot, TELEA
+/// and NS, the clean photo, and RemoveSpot's repair with its foreign pixels
+/// in red.
+cv::Mat ForeignCropStrip(const cv::Mat& flawed, const std::array<cv::Mat, MethodCount>& repairs, const cv::Mat& clean,
+                         const Flaw& flaw)
+{
+    double peak = 0.0;
+    int diskPixels = 0;
+    const cv::Mat foreign = ForeignPixels(clean, repairs[0], flaw, peak, diskPixels);
+    cv::Mat marked = repairs[0].clone();
+    marked.setTo(cv::Scalar(0, 0, 255), foreign);
+    return Strip({flawed, repairs[0], repairs[1], repairs[2], clean, marked}, CropRegion(flaw, clean.size()));
+}
+
+/// Writes `crop` into `folder` (made if need be) as
+/// "<index>_<tag>_<photo>_<kind>_d<diameter>_<x>_<y>.png".
+void WriteCrop(const std::string& folder, std::size_t index, const std::string& tag, const Result& r,
+               const cv::Mat& crop)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    char name[200];
+    std::snprintf(name, sizeof name, "%02zu_%s_%.*s_%s_d%d_%d_%d.png", index, tag.c_str(),
+                  static_cast<int>(std::strcspn(r.photo, ".")), r.photo, KindNames[static_cast<int>(r.flaw.kind)],
+                  r.flaw.diameter, r.flaw.cx, r.flaw.cy);
+    for (char* c = name; *c; ++c)
+        if (*c == ' ') *c = '-';
+    cv::imwrite(folder + "/" + name, crop);
 }
 
 /// Writes the crops of the flaws RemoveSpot removed worst (failures first,
@@ -587,21 +736,83 @@ void SaveWorstCrops(const std::vector<Result>& results, const std::string& folde
               [](const Result* a, const Result* b) { return a->scores[0].gone < b->scores[0].gone; });
     if (worst.size() > SavedCrops) worst.resize(SavedCrops);
     if (worst.empty()) return;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     for (std::size_t i = 0; i < worst.size(); ++i) {
-        const Result& r = *worst[i];
-        char name[160];
-        std::snprintf(name, sizeof name, "%02zu_gone%03d_%.*s_%s_d%d_%d_%d.png", i,
-                      static_cast<int>(std::lround(100 * r.scores[0].gone)),
-                      static_cast<int>(std::strcspn(r.photo, ".")), r.photo, KindNames[static_cast<int>(r.flaw.kind)],
-                      r.flaw.diameter, r.flaw.cx, r.flaw.cy);
-        for (char* c = name; *c; ++c)
-            if (*c == ' ') *c = '-';
-        cv::imwrite(folder + "/" + name, r.crops);
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "gone%03d", static_cast<int>(std::lround(100 * worst[i]->scores[0].gone)));
+        WriteCrop(folder, i, tag, *worst[i], worst[i]->crops);
     }
     std::printf("\nCrops of the %zu flaws RemoveSpot removed worst (flawed | repaired | control | clean |"
                 " 3 x (repaired - control)) in %s\n", worst.size(), folder.c_str());
+}
+
+bool Foreign(const Score& score)
+{
+    return score.foreign;
+}
+
+/// Counts the repairs that brought in a foreign object, per method, in all
+/// and by area and kind, and lists the flaws concerned, RemoveSpot's worst
+/// first.
+void PrintForeignTable(const std::vector<Result>& results)
+{
+    std::printf("\nForeign objects (see the definition at the top). Per method: repairs with one, in all, flat,"
+                " textured and by kind\n");
+    for (int m = 0; m < MethodCount; ++m) {
+        int total = 0, flat = 0, kinds[4] = {0, 0, 0, 0};
+        for (const Result& r : results)
+            if (Foreign(r.scores[m])) {
+                ++total;
+                flat += r.flaw.textured ? 0 : 1;
+                ++kinds[static_cast<int>(r.flaw.kind)];
+            }
+        std::printf("%-12s %3d of %zu (flat %d, textured %d; dark %d, bright %d, hair %d, ring %d)\n", MethodNames[m],
+                    total, results.size(), flat, total - flat, kinds[0], kinds[1], kinds[2], kinds[3]);
+    }
+    std::vector<const Result*> listed;
+    for (const Result& r : results)
+        if (std::any_of(r.scores.begin(), r.scores.end(), Foreign)) listed.push_back(&r);
+    std::sort(listed.begin(), listed.end(), [](const Result* a, const Result* b) {
+        return a->scores[0].foreignPixels > b->scores[0].foreignPixels;
+    });
+    if (listed.empty()) return;
+    std::printf("%-16s %-11s %-5s %-9s %-4s", "photo", "kind", "size", "centre", "area");
+    for (const char* m : MethodNames) std::printf(" | %-16s", m);
+    std::printf("\n%-16s %-11s %-5s %-9s %-4s", "", "", "", "", "");
+    for (int m = 0; m < MethodCount; ++m) std::printf(" | %-16s", "pixels, peak");
+    std::printf("\n");
+    for (const Result* r : listed) {
+        std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", r->photo, KindNames[static_cast<int>(r->flaw.kind)],
+                    r->flaw.diameter, r->flaw.cx, r->flaw.cy, r->flaw.textured ? "tex " : "flat");
+        for (const Score& s : r->scores)
+            std::printf(" | %5d %5.1f %s   ", s.foreignPixels, s.foreignPeak, s.foreign ? "F" : " ");
+        std::printf("\n");
+    }
+}
+
+/// Writes the crops of the flaws where some method brought in a foreign
+/// object (RemoveSpot's cases first, most foreign pixels first) as PNG into
+/// `folder`.
+void SaveForeignCrops(const std::vector<Result>& results, const std::string& folder)
+{
+    std::vector<const Result*> cases;
+    for (const Result& r : results)
+        if (!r.foreignCrops.empty()) cases.push_back(&r);
+    auto rank = [](const Result* r) {
+        return std::make_pair(r->scores[0].foreign ? 1 : 0, r->scores[0].foreign ? r->scores[0].foreignPixels
+                                                                                 : std::max(r->scores[1].foreignPixels,
+                                                                                            r->scores[2].foreignPixels));
+    };
+    std::sort(cases.begin(), cases.end(), [&](const Result* a, const Result* b) { return rank(a) > rank(b); });
+    if (cases.size() > SavedCrops) cases.resize(SavedCrops);
+    if (cases.empty()) return;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::string methods;
+        for (int m = 0; m < MethodCount; ++m)
+            if (cases[i]->scores[m].foreign) methods += std::string(methods.empty() ? "" : "+") + MethodNames[m];
+        WriteCrop(folder, i, methods, *cases[i], cases[i]->foreignCrops);
+    }
+    std::printf("\nCrops of %zu flaws with a foreign object (flawed | RemoveSpot | TELEA | NS | clean |"
+                " RemoveSpot's foreign pixels in red) in %s\n", cases.size(), folder.c_str());
 }
 
 void PrintTargets(const std::vector<Result>& results)
@@ -625,6 +836,12 @@ void PrintTargets(const std::vector<Result>& results)
                 medianOf(0, false, rim) - medianOf(1, false, rim), medianOf(0, false, rim) - medianOf(2, false, rim));
     const auto failures = std::count_if(results.begin(), results.end(), [](const Result& r) { return Failed(r.scores[0]); });
     std::printf("flaws less than 90 %% gone:                 %6ld (target 0)\n", static_cast<long>(failures));
+    auto foreign = [&](int method) {
+        return static_cast<long>(
+            std::count_if(results.begin(), results.end(), [method](const Result& r) { return Foreign(r.scores[method]); }));
+    };
+    std::printf("repairs with a foreign object:             %6ld (target <= TELEA %ld and NS %ld)\n", foreign(0),
+                foreign(1), foreign(2));
 }
 
 cv::Mat Repair(const cv::Mat& image, const Flaw& flaw, Method method)
@@ -653,13 +870,16 @@ std::vector<Result> RunPhoto(const char* name, const cv::Mat& clean, std::mt1993
         cv::Mat flawed = clean.clone();
         const cv::Mat opacity = PaintFlaw(flawed, result.flaw, rng);
         const Flaw& f = result.flaw;
+        std::array<cv::Mat, MethodCount> repairs;
         for (int m = 0; m < MethodCount; ++m) {
-            const cv::Mat repaired = Repair(flawed, f, static_cast<Method>(m));
+            repairs[m] = Repair(flawed, f, static_cast<Method>(m));
             const cv::Mat control = Repair(clean, f, static_cast<Method>(m));
-            result.scores[m] = ScoreRepair(clean, flawed, repaired, control, opacity, f);
+            result.scores[m] = ScoreRepair(clean, flawed, repairs[m], control, opacity, f);
             if (m == 0 && result.scores[0].gone < CropBelow)
-                result.crops = CropStrip(flawed, repaired, control, clean, f);
+                result.crops = CropStrip(flawed, repairs[m], control, clean, f);
         }
+        if (std::any_of(result.scores.begin(), result.scores.end(), [](const Score& s) { return s.foreign; }))
+            result.foreignCrops = ForeignCropStrip(flawed, repairs, clean, f);
         results.push_back(result);
     }
     return results;
@@ -672,15 +892,17 @@ int main(int argc, char** argv)
     bool list = false;
     std::string folder = DefaultFolder;
     std::string failFolder = "/tmp/spotfails";
+    std::string foreignFolder = "/tmp/spotforeign";
     unsigned seed = Seed;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--list") list = true;
         else if (arg == "--fails" && i + 1 < argc) failFolder = argv[++i];
+        else if (arg == "--foreign" && i + 1 < argc) foreignFolder = argv[++i];
         else if (arg == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::stoul(argv[++i]));
         else folder = arg + "/";
     }
-    std::printf("%s\n", GoneDefinition);
+    std::printf("%s\n%s\n", GoneDefinition, ForeignDefinition);
     std::mt19937 rng(seed);
     std::vector<Result> all;
     std::printf("%-18s %6s %6s | median PSNR disk: RemoveSpot TELEA NS\n", "photo", "flaws", "tex");
@@ -712,6 +934,8 @@ int main(int argc, char** argv)
         if (std::any_of(r.scores.begin(), r.scores.end(), Failed)) failed.push_back(&r);
     PrintFailures(failed);
     SaveWorstCrops(all, failFolder);
+    PrintForeignTable(all);
+    SaveForeignCrops(all, foreignFolder);
     PrintTargets(all);
     return 0;
 }

@@ -467,3 +467,87 @@ TEST(RemoveSpotTest, FadingHairTipGoes)
                 ASSERT_EQ(repaired.Get(x, y), clean.Get(x, y)) << x << "," << y;
             }
 }
+
+namespace {
+
+/// A small dark bird of 3 x 2 pixels whose top-left pixel is (x, y).
+void PaintBird(TestImage& image, int x, int y)
+{
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 3; ++dx) Lay(image, x + dx, y + dy, {30, 30, 35, 0}, 0.8);
+}
+
+/// A bright speck of dust of `radius` around (cx, cy).
+void PaintDust(TestImage& image, int cx, int cy, double radius)
+{
+    for (int y = cy - static_cast<int>(radius); y <= cy + static_cast<int>(radius); ++y)
+        for (int x = cx - static_cast<int>(radius); x <= cx + static_cast<int>(radius); ++x)
+            if (std::hypot(x - cx, y - cy) <= radius) Lay(image, x, y, {235, 240, 240, 0}, 0.85);
+}
+
+} // namespace
+
+TEST(RemoveSpotTest, ObjectsAroundTheSpotAreNotCopiedIntoIt)
+{
+    // Dust in a clear sky, ringed by birds a little beyond it, one more bird
+    // right beside the disk: the nearest patches of sky match the sky around
+    // the dust as well as any, but hold birds; the repair takes none of them
+    // into the spot.
+    for (int bits : {24, 32}) {
+        const int cx = 120, cy = 100;
+        TestImage clean = GrainyGradient(240, 200, bits, 41);
+        for (int k = 0; k < 18; ++k) {
+            const double angle = k * 20.0 * 3.14159265 / 180.0;
+            PaintBird(clean, cx + static_cast<int>(std::lround(44.0 * std::cos(angle))),
+                      cy + static_cast<int>(std::lround(44.0 * std::sin(angle))));
+        }
+        PaintBird(clean, cx + 18, cy + 3);
+        TestImage repaired = clean;
+        PaintDust(repaired, cx, cy, 10);
+        ASSERT_TRUE(Spot(repaired, {cx - 15, cy - 15, 31}));
+        EXPECT_LE(LargestDifference(repaired, clean, cx, cy, 16), 15) << bits << " bits";
+    }
+}
+
+TEST(RemoveSpotTest, SpotAmongObjectsEverywhereGetsTheSmoothFill)
+{
+    // Every area around the spot holds dark specks: no source is clean, so the
+    // spot is filled smoothly from its surroundings, without specks.
+    TestImage clean = GrainyGradient(200, 160, 24, 7);
+    const int cx = 100, cy = 80;
+    for (int y = 4; y < 156; y += 9)
+        for (int x = 4; x < 196; x += 9)
+            if (std::hypot(x - cx, y - cy) > 24) PaintBird(clean, x, y);
+    TestImage repaired = clean;
+    PaintDust(repaired, cx, cy, 9);
+    ASSERT_TRUE(Spot(repaired, {cx - 12, cy - 12, 25}));
+    EXPECT_LE(LargestDifference(repaired, clean, cx, cy, 13), 15);
+}
+
+TEST(RemoveSpotTest, EdgeThroughTheSpotCarriesOn)
+{
+    // Dust on a sharp, slanted border between two grainy areas: the border
+    // runs on through the repaired disk, each side keeping its colour.
+    const int cx = 120, cy = 100;
+    auto below = [&](int x, int y) { return 3 * (y - cy) > (x - cx); };
+    TestImage clean = GrainyGradient(240, 200, 24, 9);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 240; ++x)
+            if (below(x, y)) {
+                const Bgra p = clean.Get(x, y);
+                clean.Set(x, y, {static_cast<unsigned char>(p.b / 3), static_cast<unsigned char>(p.g / 2 + 40),
+                                 static_cast<unsigned char>(p.r / 3), 0});
+            }
+    TestImage repaired = clean;
+    PaintDust(repaired, cx, cy, 14);
+    ASSERT_TRUE(Spot(repaired, {cx - 20, cy - 20, 41}));
+    int largest = 0;
+    for (int y = cy - 20; y <= cy + 20; ++y)
+        for (int x = cx - 20; x <= cx + 20; ++x) {
+            // Pixels clearly on one side of the border.
+            if (std::hypot(x - cx, y - cy) > 20 || std::abs(3 * (y - cy) - (x - cx)) < 12) continue;
+            const Bgra c = clean.Get(x, y), r = repaired.Get(x, y);
+            largest = std::max({largest, std::abs(c.b - r.b), std::abs(c.g - r.g), std::abs(c.r - r.r)});
+        }
+    EXPECT_LE(largest, 20);
+}
