@@ -130,9 +130,12 @@ void Uninit();
 /// Removes a spot, dust speck, hair or blemish: repairs the disk inscribed in
 /// the square of side `size` whose top-left corner is `topLeft` (row 0 at the
 /// top), with a soft edge. The texture comes from the best-matching nearby
-/// area (or a blend of a few equally good ones), the tone from the disk's
-/// surroundings (gradient-domain healing, no seam); pixels of the disk that
-/// agree with that prediction (the intact picture around a hair) are kept.
+/// area (or a blend of a few equally good ones) whose inside holds no detail
+/// the spot's surroundings lack, so no object is carried into the spot; the
+/// tone comes from the disk's surroundings (gradient-domain healing, no seam).
+/// When no such area exists the disk gets a smooth fill from its rim. Pixels
+/// of the disk that agree with the prediction (the intact picture around a
+/// hair) are kept.
 /// The square may reach over the image's edges and corners; no pixel outside
 /// it changes, nor any alpha byte. `size` 1 to 1001 (odd sizes are what the
 /// program passes). `strength` 0 to 1 sets how hard the edge is: the outer
