@@ -2,6 +2,7 @@
 // code's Tool.lc names its code and application, and format texts are safe.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,9 +17,12 @@ using Wordhoard::Dictionary;
 
 namespace {
 
+// The source tree's resources/, found from the test data folder that ctest
+// names (the compiler's idea of __FILE__ may be relative under ccache).
 fs::path ResourceFolder()
 {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path() / "resources";
+    const char* data = std::getenv("CORVANE_TEST_DATA");
+    return fs::path(data ? data : "tests/data").parent_path().parent_path() / "resources";
 }
 
 Dictionary LoadClean(const fs::path& file)
