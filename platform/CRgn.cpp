@@ -1,6 +1,8 @@
 #include "platform/CRgn.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <QPolygon>
 
@@ -23,6 +25,76 @@ QRegion UniteAll(std::vector<QRegion> parts)
         parts.swap(next);
     }
     return parts.front();
+}
+
+// True when non-empty rectangles come in a region's own (y-x banded) order:
+// sorted by top, then left; those with the same top share the bottom and do
+// not overlap; a new band starts at or below the previous band's bottom.
+bool IsBanded(const std::vector<QRect>& rects)
+{
+    for (std::size_t i = 1; i < rects.size(); ++i) {
+        const QRect& a = rects[i - 1];
+        const QRect& b = rects[i];
+        const bool sameBand = b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right();
+        if (!sameBand && b.top() <= a.bottom()) return false;
+    }
+    return true;
+}
+
+// The spans of one band with abutting rectangles merged.
+std::vector<QRect> MergeBand(const QRect* first, const QRect* last)
+{
+    std::vector<QRect> band;
+    for (const QRect* r = first; r != last; ++r) {
+        if (!band.empty() && band.back().right() + 1 == r->left())
+            band.back().setRight(r->right());
+        else
+            band.push_back(*r);
+    }
+    return band;
+}
+
+bool SameSpans(const QRect* a, const QRect* b, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (a[i].left() != b[i].left() || a[i].right() != b[i].right()) return false;
+    return true;
+}
+
+// The region of banded rectangles in the form Qt's own operations produce
+// (abutting spans merged, touching bands with the same spans joined), so
+// that regions compare equal whichever way they were made.
+QRegion RegionFromBands(const std::vector<QRect>& rects)
+{
+    std::vector<QRect> out;
+    out.reserve(rects.size());
+    std::size_t previousBand = 0, previousCount = 0;
+    for (std::size_t start = 0; start < rects.size();) {
+        std::size_t end = start + 1;
+        while (end < rects.size() && rects[end].top() == rects[start].top()) ++end;
+        const std::vector<QRect> band = MergeBand(rects.data() + start, rects.data() + end);
+        const bool joins = previousCount == band.size() && out[previousBand].bottom() + 1 == band.front().top() &&
+                           SameSpans(out.data() + previousBand, band.data(), band.size());
+        if (joins) {
+            for (std::size_t i = 0; i < band.size(); ++i) out[previousBand + i].setBottom(band[i].bottom());
+        } else {
+            previousBand = out.size();
+            previousCount = band.size();
+            out.insert(out.end(), band.begin(), band.end());
+        }
+        start = end;
+    }
+    QRegion region;
+    region.setRects(out.data(), static_cast<int>(out.size()));
+    return region;
+}
+
+// The region covering non-empty `rects`, in one pass when they are banded.
+QRegion RegionFromRects(std::vector<QRect> rects)
+{
+    if (IsBanded(rects)) return RegionFromBands(rects);
+    std::vector<QRegion> parts(rects.begin(), rects.end());
+    return UniteAll(std::move(parts));
 }
 
 } // namespace
@@ -65,28 +137,44 @@ BOOL CRgn::CreatePolygonRgn(const POINT* points, int count, int fillMode)
 BOOL CRgn::CreateFromRects(const RECT* rects, int count)
 {
     if (count < 0 || (count > 0 && !rects)) return FALSE;
-    std::vector<QRegion> parts;
+    std::vector<QRect> parts;
     parts.reserve(count);
     for (int i = 0; i < count; ++i) {
         const QRect r = ToQRect(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
-        if (!r.isEmpty()) parts.emplace_back(r);
+        if (!r.isEmpty()) parts.push_back(r);
     }
-    m_Region = UniteAll(std::move(parts));
+    m_Region = RegionFromRects(std::move(parts));
     m_bHasRegion = true;
     return TRUE;
+}
+
+BOOL CRgn::CreateFromData(const void* transform, int size, const RGNDATA* data)
+{
+    if (transform || !data || size < static_cast<int>(sizeof(RGNDATAHEADER))) return FALSE;
+    RGNDATAHEADER header;
+    std::memcpy(&header, data, sizeof(header));
+    if (header.dwSize != sizeof(RGNDATAHEADER) || header.iType != RDH_RECTANGLES) return FALSE;
+    const unsigned long long listBytes = static_cast<unsigned long long>(header.nCount) * sizeof(RECT);
+    if (listBytes > static_cast<unsigned long long>(size) - sizeof(RGNDATAHEADER)) return FALSE;
+    // The list follows the header byte for byte; it need not be aligned.
+    std::vector<RECT> rects(header.nCount);
+    if (header.nCount > 0) std::memcpy(rects.data(), data->Buffer, static_cast<std::size_t>(listBytes));
+    return CreateFromRects(rects.data(), static_cast<int>(rects.size()));
 }
 
 BOOL CRgn::CreateScaled(const CRgn& source, float sx, float sy)
 {
     if (!source.m_bHasRegion || !(sx > 0.0f) || !(sy > 0.0f)) return FALSE;
-    std::vector<QRegion> parts;
+    // Scaling keeps a region's rectangles in their banded order, so the
+    // scaled list is taken in one pass.
+    std::vector<QRect> parts;
     parts.reserve(source.m_Region.rectCount());
     for (const QRect& r : source.m_Region) {
         const QRect scaled = ToQRect(ScaleEdge(r.left(), sx), ScaleEdge(r.top(), sy),
                                      ScaleEdge(r.left() + r.width(), sx), ScaleEdge(r.top() + r.height(), sy));
-        if (!scaled.isEmpty()) parts.emplace_back(scaled);
+        if (!scaled.isEmpty()) parts.push_back(scaled);
     }
-    m_Region = UniteAll(std::move(parts));
+    m_Region = RegionFromRects(std::move(parts));
     m_bHasRegion = true;
     return TRUE;
 }
@@ -137,7 +225,9 @@ BOOL CRgn::PtInRegion(int x, int y) const { return m_bHasRegion && m_Region.cont
 
 BOOL CRgn::EqualRgn(const CRgn& other) const
 {
-    return m_bHasRegion && other.m_bHasRegion && m_Region == other.m_Region ? TRUE : FALSE;
+    // QRegion's == compares rectangle lists, which differ for the same
+    // pixels when the regions were built in different ways.
+    return m_bHasRegion && other.m_bHasRegion && m_Region.xored(other.m_Region).isEmpty() ? TRUE : FALSE;
 }
 
 std::vector<RECT> CRgn::GetRects() const

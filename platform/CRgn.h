@@ -30,6 +30,27 @@ constexpr int RGN_COPY = 5;
 constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
 
+/// Type of region data made of rectangles (RGNDATAHEADER::iType).
+constexpr DWORD RDH_RECTANGLES = 1;
+
+/// Header of region data (32 bytes): the rectangle list that follows it has
+/// nCount rectangles of 16 bytes each.
+struct RGNDATAHEADER {
+    DWORD dwSize;    ///< size of this header, 32
+    DWORD iType;     ///< RDH_RECTANGLES
+    DWORD nCount;    ///< number of rectangles
+    DWORD nRgnSize;  ///< bytes of the rectangle list (16 × nCount), or 0
+    RECT rcBound;    ///< bounding rectangle of all rectangles
+};
+static_assert(sizeof(RGNDATAHEADER) == 32);
+
+/// Region data: the header, then the rectangles (RECT, right and bottom
+/// exclusive) in Buffer.
+struct RGNDATA {
+    RGNDATAHEADER rdh;
+    char Buffer[1];
+};
+
 class CRgn {
 public:
     CRgn() = default;
@@ -51,8 +72,18 @@ public:
     BOOL CreatePolygonRgn(const POINT* points, int count, int fillMode);
     /// Replaces the region by the union of `count` rectangles (the region-data
     /// form); rectangles that cover no pixel are skipped. FALSE for a null
-    /// array with a positive count or a negative count.
+    /// array with a positive count or a negative count. Rectangles already in
+    /// a region's own order (sorted by top, then left; rectangles with the
+    /// same top share the bottom and do not overlap; later tops below earlier
+    /// bottoms) are taken in one pass; any other order costs a union per
+    /// rectangle.
     BOOL CreateFromRects(const RECT* rects, int count);
+    /// Replaces the region by the rectangles of region data `data` of `size`
+    /// bytes (the header and its rectangle list). `transform` must be null:
+    /// no transform is applied. FALSE (nothing changed) for a non-null
+    /// transform, a header that is not 32 bytes of type RDH_RECTANGLES, or a
+    /// rectangle count that does not fit in `size`.
+    BOOL CreateFromData(const void* transform, int size, const RGNDATA* data);
     /// Replaces the region by `source` scaled by (sx, sy) about the origin:
     /// every rectangle's edges are multiplied and rounded to the nearest
     /// integer. FALSE (nothing changed) when a factor is not positive or the

@@ -62,6 +62,9 @@ constexpr UINT SB_LEFT = 6;
 constexpr UINT SB_RIGHT = 7;
 
 // Virtual-key codes.
+constexpr UINT VK_LBUTTON = 0x01;
+constexpr UINT VK_RBUTTON = 0x02;
+constexpr UINT VK_MBUTTON = 0x04;
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;

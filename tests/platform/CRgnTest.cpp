@@ -1,5 +1,8 @@
 // The region class: the shapes, combinations and queries the view and the
 // selection rely on.
+#include <cstring>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/CRgn.h"
@@ -108,4 +111,36 @@ TEST(CRgn, ScalingAndRectangleListsKeepTheShape)
     for (std::size_t i = 1; i < list.size(); ++i)
         EXPECT_TRUE(list[i - 1].top < list[i].top || list[i - 1].left < list[i].left);
     EXPECT_EQ(rgn.CreateFromRects(nullptr, 2), FALSE);
+}
+
+TEST(CRgn, RowRunsAndRegionDataGiveTheSameRegionAsUnions)
+{
+    // Runs one row high, as a mask's rows give them: abutting runs, equal
+    // rows that join into one band, and a gap row.
+    const RECT runs[] = {{1, 0, 3, 1}, {3, 0, 5, 1}, {7, 0, 8, 1}, {1, 1, 5, 2}, {7, 1, 8, 2}, {0, 3, 9, 4}};
+    CRgn banded, united;
+    ASSERT_EQ(banded.CreateFromRects(runs, 6), TRUE);
+    united.CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& r : runs) {
+        CRgn one;
+        one.CreateRectRgnIndirect(r);
+        united.CombineRgn(&united, &one, RGN_OR);
+    }
+    EXPECT_EQ(banded.EqualRgn(united), TRUE);
+    EXPECT_EQ(banded.GetRects().size(), 3u);  // rows 0 and 1 form one band of two rectangles
+
+    std::vector<BYTE> data(sizeof(RGNDATAHEADER) + sizeof(runs));
+    RGNDATAHEADER header{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 6, sizeof(runs), {0, 0, 9, 4}};
+    std::memcpy(data.data(), &header, sizeof(header));
+    std::memcpy(data.data() + sizeof(header), runs, sizeof(runs));
+    const auto* rgnData = reinterpret_cast<const RGNDATA*>(data.data());
+    CRgn fromData;
+    ASSERT_EQ(fromData.CreateFromData(nullptr, static_cast<int>(data.size()), rgnData), TRUE);
+    EXPECT_EQ(fromData.EqualRgn(united), TRUE);
+    EXPECT_EQ(fromData.CreateFromData(nullptr, static_cast<int>(data.size()) - 1, rgnData), FALSE);  // list cut short
+    EXPECT_EQ(fromData.CreateFromData(&header, static_cast<int>(data.size()), rgnData), FALSE);       // a transform
+    header.iType = 2;
+    std::memcpy(data.data(), &header, sizeof(header));
+    EXPECT_EQ(fromData.CreateFromData(nullptr, static_cast<int>(data.size()), rgnData), FALSE);
+    EXPECT_EQ(fromData.EqualRgn(united), TRUE);  // refusals change nothing
 }
