@@ -12,6 +12,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "Tinctor/CallGuard.h"
+#include "Tinctor/Feathering.h"
 #include "Tinctor/ImageBuffer.h"
 #include "Tinctor/ImageProcess.h"
 #include "Tinctor/RegionView.h"
@@ -207,36 +208,6 @@ bool RunBlit(const std::optional<Plane<T>>& dst, const std::optional<Plane<const
     return ok;
 }
 
-// ------------------------------------------------------------- feathering
-
-// Scales the selected pixels of `view` by their distance to the nearest
-// unselected pixel, found in a window reaching radius + 1 beyond the box.
-void Feather(std::vector<unsigned char>& mask, int width, int height, const RegionView& view, int radius)
-{
-    const long long reach = static_cast<long long>(radius) + 1;
-    const int left = static_cast<int>(std::max(0LL, view.left - reach));
-    const int top = static_cast<int>(std::max(0LL, view.top - reach));
-    const int right = static_cast<int>(std::min<long long>(width, view.right + reach));
-    const int bottom = static_cast<int>(std::min<long long>(height, view.bottom + reach));
-    const cv::Mat whole(height, width, CV_8UC1, mask.data());
-    const cv::Rect window(left, top, right - left, bottom - top);
-    cv::Mat selected;
-    cv::compare(whole(window), 0, selected, cv::CMP_GT);
-    cv::Mat distance;
-    cv::distanceTransform(selected, distance, cv::DIST_L2, cv::DIST_MASK_PRECISE, CV_32F);
-    const double ramp = static_cast<double>(reach);
-    for (int y = view.top; y < view.bottom; ++y) {
-        unsigned char* m = mask.data() + static_cast<std::size_t>(y) * width;
-        const float* d = distance.ptr<float>(y - top);
-        for (int x = view.left; x < view.right; ++x) {
-            const double dist = d[x - left];
-            if (m[x] == 0 || dist >= ramp) continue;
-            const long scaled = std::lround(m[x] * dist / ramp);
-            m[x] = static_cast<unsigned char>(std::max(1L, scaled));
-        }
-    }
-}
-
 } // namespace
 
 bool CreateMask(std::vector<std::int32_t>& mask, BITMAPINFO& header, emMaskType type, int size, float hardness)
@@ -266,7 +237,7 @@ bool FeatheringRegion(std::vector<unsigned char>& mask, const RECT& box, int rad
     if (radius == 0 || view->Empty()) return true;
     return Guarded([&] {
         ReportProgress(progress, 0, 1);
-        Feather(mask, width, height, *view, radius);
+        FeatherMask(mask, width, height, *view, radius);
         ReportProgress(progress, 1, 1);
         return true;
     });
