@@ -91,6 +91,10 @@ public:
     /// Called after every zoom change of the view.
     virtual void OnZoomChanged();
 
+    /// True while the tool drags the view's selection to a new place; the
+    /// view's moving selection border then stands still. Default FALSE.
+    virtual BOOL IsMovingSelection() const;
+
     /// Brush tools: the picture their last stroke produced (bottom-up rows
     /// described by `header`, which is filled in), owned by the tool. The
     /// default has none and returns null, leaving `header` as it was.

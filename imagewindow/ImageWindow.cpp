@@ -17,6 +17,7 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
+#include "Tracewell/Log.h"
 #include "controls/FGMemDC.h"
 #include "imagewindow/ViewNotify.h"
 #include "platform/InputMap.h"
@@ -162,9 +163,7 @@ int CImageWindow::SetBitmap(BITMAPINFO& header, BYTE* const pixels)
     m_pBmpData = pixels;
     m_Scaler.SetSource(PixelRows::FromDib(m_BmpInfo.bmiHeader, m_pBmpData));
     MarkCacheStale();
-    m_iSelectMaskSize = m_iBmpWidth * m_iBmpHeight;
-    m_vSelectMask.assign(static_cast<std::size_t>(m_iSelectMaskSize), 0);
-    m_vSelectMask_Cur.assign(static_cast<std::size_t>(m_iSelectMaskSize), 0);
+    m_Selection.Reset(m_iBmpWidth * m_iBmpHeight);
     if (m_rcInBitmap.IsRectNull()) {
         CRect client;
         GetClientRect(&client);
@@ -277,6 +276,7 @@ void CImageWindow::UpdateDisplay()
     if (height >= m_iDispHeight) m_rcInBitmap.top = -((height - m_iDispHeight) / 2);
     m_rcInBitmap.right = m_rcInBitmap.left + width;
     m_rcInBitmap.bottom = m_rcInBitmap.top + height;
+    UpdateSelectBorderMaskDC();
     update();
 }
 
@@ -677,31 +677,59 @@ void CImageWindow::OnPaint()
     }
     if (m_pTool) m_pTool->OnPrePaint(dc, client);
     DrawBitmap(dc, client);
-    DrawSelectBorder(dc, m_uBorderPhase);
+    DrawSelectBorder(dc, m_Selection.Phase());
     if (m_pTool) m_pTool->OnPostPaint(dc, client);
 }
 
-void CImageWindow::DrawSelectBorder(QPainter&, UINT)
+void CImageWindow::DrawSelectBorder(QPainter& dc, UINT phase) { m_Selection.DrawBorder(dc, phase); }
+
+// ---- Selection -----------------------------------------------------------------
+
+int CImageWindow::UpdateSelection(const CRgn& rgn, const std::vector<BYTE>& mask)
 {
-    // The moving selection border needs a selection, which nothing sets yet.
+    if (!m_pBmpData) return 0;
+    if (!rgn.HasRegion()) {
+        ClearSelection();
+    } else if (!m_Selection.Assign(rgn, mask)) {
+        WriteLog(LOG_LEVEL_ERROR, L"ImageWindow", L"CImageWindow::UpdateSelection", L"Invalid Argument.");
+        return 0;
+    }
+    UpdateScaledRegion();
+    UpdateSelectBorderMaskDC();
+    update();
+    return 1;
 }
 
 void CImageWindow::ClearSelection()
 {
-    m_rgnSelect.DeleteObject();
-    m_rgnSelectScaled.DeleteObject();
-    if (m_iSelectMaskSize > 0) {
-        std::fill(m_vSelectMask.begin(), m_vSelectMask.end(), 0);
-        std::fill(m_vSelectMask_Cur.begin(), m_vSelectMask_Cur.end(), 0);
-    }
+    m_Selection.Clear();
+    m_Selection.DropBorder();
 }
 
-void CImageWindow::UpdateScaledRegion()
+int CImageWindow::GetSelectRegion(CRgn& out)
 {
-    m_rgnSelectScaled.DeleteObject();
-    if (!m_rgnSelect.HasRegion()) return;
-    const float zoom = static_cast<float>(m_dbZoom);
-    m_rgnSelectScaled.CreateScaled(m_rgnSelect, zoom, zoom);
+    if (!m_pBmpData) return 0;
+    out.DeleteObject();
+    if (!m_Selection.HasSelection()) return 0;
+    out.CopyRgn(m_Selection.Region());
+    return 1;
+}
+
+int CImageWindow::GetSelectMask(std::vector<BYTE>& out)
+{
+    if (!m_pBmpData) return 0;
+    out = m_Selection.Mask();
+    return 1;
+}
+
+void CImageWindow::UpdateScaledRegion() { m_Selection.UpdateScaled(m_dbZoom); }
+
+void CImageWindow::UpdateSelectBorderMaskDC()
+{
+    if (!m_pBmpData) return;
+    CRect client;
+    GetClientRect(&client);
+    m_Selection.RebuildBorder({client, m_rcInBitmap, m_iDispWidth, m_iDispHeight});
 }
 
 // ---- Tools, notifications, cursors -----------------------------------------
@@ -974,8 +1002,12 @@ BOOL CImageWindow::OnSetCursor(QWidget* window, UINT hitTest, UINT message)
 void CImageWindow::OnTimer(UINT_PTR timerId)
 {
     if (m_pTool) m_pTool->OnTimer(timerId);
-    if (timerId != TIMER_DRAWSELECTBOX || IsMinimised() || !m_rgnSelect.HasRegion()) return;
-    m_uBorderPhase = (m_uBorderPhase + 1) % MAXREPEAT_DRAWSELECTBOX;
+    if (timerId != TIMER_DRAWSELECTBOX || IsMinimised() || !m_Selection.Region().HasRegion()) return;
+    if (m_pTool && m_pTool->IsMovingSelection()) return;  // the outline follows the drag instead
+    // The outline was worked out beforehand: a step recolours its pixels and
+    // repaints only the tiles that hold them.
+    m_Selection.AdvancePhase();
+    update(m_Selection.BorderArea());
 }
 
 void CImageWindow::OnLButtonDown(UINT flags, CPoint point)

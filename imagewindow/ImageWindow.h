@@ -32,6 +32,7 @@
 #include "imagewindow/DibScaler.h"
 #include "imagewindow/IEmbeddedTool.h"
 #include "imagewindow/IWCursorInfo.h"
+#include "imagewindow/ViewSelection.h"
 #include "platform/CPoint.h"
 #include "platform/CRect.h"
 #include "platform/CRgn.h"
@@ -142,17 +143,45 @@ public:
     const CRect& rcInBitmap() const { return m_rcInBitmap; }
     /// (0, 0, iBmpWidth, iBmpHeight) in bitmap coordinates; no region without a bitmap.
     CRgn& rgnBitmap() { return m_rgnBitmap; }
-    /// The applied selection in bitmap coordinates (no region: none).
-    CRgn& rgnSelect() { return m_rgnSelect; }
+    /// The applied selection in bitmap coordinates (no region: none; a
+    /// region with an empty bounding box counts as none).
+    CRgn& rgnSelect() { return m_Selection.Region(); }
     /// rgnSelect scaled by the zoom (display coordinates).
-    CRgn& rgnSelectScaled() { return m_rgnSelectScaled; }
+    CRgn& rgnSelectScaled() { return m_Selection.ScaledRegion(); }
     /// iBmpWidth × iBmpHeight while a bitmap is shown.
-    int& iSelectMaskSize() { return m_iSelectMaskSize; }
-    /// One soft selection value per bitmap pixel (row 0 at the top).
-    std::vector<BYTE>& vSelectMask() { return m_vSelectMask; }
+    int& iSelectMaskSize() { return m_Selection.MaskSize(); }
+    /// One soft selection value per bitmap pixel (row 0 at the top): 0 not
+    /// selected, 255 fully selected.
+    std::vector<BYTE>& vSelectMask() { return m_Selection.Mask(); }
     /// The mask of the selection being built, before it is combined with
     /// vSelectMask; laid out as vSelectMask.
-    std::vector<BYTE>& vSelectMask_Cur() { return m_vSelectMask_Cur; }
+    std::vector<BYTE>& vSelectMask_Cur() { return m_Selection.CurrentMask(); }
+    /// The selection with its moving border (read-only view for checks).
+    const CViewSelection& Selection() const { return m_Selection; }
+
+    // ---- Selection -------------------------------------------------------
+
+    /// Makes `rgn` (bitmap coordinates) and `mask` (iSelectMaskSize bytes,
+    /// row 0 at the top) the selection; a `rgn` without a region clears it.
+    /// Rebuilds the scaled region and the border and repaints. Returns 0
+    /// without a bitmap, and 0 with a log line, the selection unchanged, for
+    /// a mask of another length; else 1.
+    int UpdateSelection(const CRgn& rgn, const std::vector<BYTE>& mask);
+    /// Removes the selection: both regions deleted, both masks zeroed, the
+    /// border dropped. Does not repaint.
+    void ClearSelection();
+    /// Copies the selection's region into `out` (its old region deleted).
+    /// 0 without a bitmap or without a selection (no region or an empty
+    /// bounding box), else 1.
+    int GetSelectRegion(CRgn& out);
+    /// Copies the selection mask into `out`; 0 without a bitmap, else 1.
+    int GetSelectMask(std::vector<BYTE>& out);
+    /// rgnSelectScaled = rgnSelect scaled by the zoom (deleted without a selection).
+    void UpdateScaledRegion();
+    /// Works out the moving border's outline for the selection and the
+    /// current zoom and scroll position (dropped without a selection).
+    /// Needs a bitmap.
+    void UpdateSelectBorderMaskDC();
 
     // ---- Zoom and position ---------------------------------------------
 
@@ -269,6 +298,11 @@ public:
     /// As WM_HSCROLL / WM_VSCROLL with an SB_* code and the thumb position.
     void OnHScroll(UINT code, int position);
     void OnVScroll(UINT code, int position);
+    /// As WM_TIMER: the loaded tool hears the tick; TIMER_DRAWSELECTBOX then
+    /// moves the selection border on by one phase (not while the main window
+    /// is minimised, there is no selection, or the tool drags the selection)
+    /// and schedules the repaint of the tiles the border covers.
+    void OnTimer(UINT_PTR timerId);
 
 protected:
     HCURSOR CreateDefaultCursor(std::int32_t mark);
@@ -290,7 +324,6 @@ protected:
     void OnPaint();
     void OnSize();
     BOOL OnSetCursor(QWidget* window, UINT hitTest, UINT message);
-    void OnTimer(UINT_PTR timerId);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
@@ -330,8 +363,6 @@ private:
     bool IsCoverDrawable() const;
     const QImage& RenderCachedPicture(const CRect& rcPaint, const CRect& dest, const CRect& src);
     void DrawSelectBorder(QPainter& dc, UINT phase);
-    void ClearSelection();
-    void UpdateScaledRegion();
     void RouteSetCursor(const QPoint& position, UINT message);
     bool IsMouseDeliverable(const QPoint& position) const;
     void MarkCacheStale() { m_bBitmapChanged = TRUE; }
@@ -362,12 +393,7 @@ private:
     CRgn m_rgnBitmap;
     CPoint m_ptLastMouse;
     BOOL m_bShowScrollBar{TRUE};
-    CRgn m_rgnSelect;
-    CRgn m_rgnSelectScaled;
-    int m_iSelectMaskSize{0};
-    std::vector<BYTE> m_vSelectMask;
-    std::vector<BYTE> m_vSelectMask_Cur;
-    UINT m_uBorderPhase{0};
+    CViewSelection m_Selection;  // regions, masks, border phase and outline
     DWORD m_clrBackground{0};
     QScrollBar* m_pHScrollBar{nullptr};
     QScrollBar* m_pVScrollBar{nullptr};
