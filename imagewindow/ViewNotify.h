@@ -14,6 +14,13 @@ enum emViewNotify : UINT {
     IWN_MOUSEMOVE = 1,               ///< the mouse moved and no tool consumed it
     IWN_LBUTTONDOWN = 2,             ///< the left button went down and no tool consumed it
     IWN_SELECTOR_FIRST = 256,        ///< region selector: 256 to 262
+    IWN_SELECTOR_NEW = 256,          ///< a selection was applied with overlap mode new (255 + mode)
+    IWN_SELECTOR_ADD = 257,          ///< ... added to the selection
+    IWN_SELECTOR_SUBTRACT = 258,     ///< ... taken away from it
+    IWN_SELECTOR_INTERSECT = 259,    ///< ... intersected with it
+    IWN_SELECTOR_CLEARED = 260,      ///< the selection was removed
+    IWN_SELECTOR_INVERSED = 261,     ///< the selection was inverted
+    IWN_SELECTOR_MOVED = 262,        ///< a dragged selection was dropped
     IWN_SELECTOR_LAST = 262,
     IWN_MOVER_DRAGSTART = 513,       ///< hand tool: a drag started
     IWN_MOVER_MOVED = 514,           ///< hand tool: the picture moved
