@@ -355,16 +355,27 @@ BOOL CCorvaneLoaderApp::WriteProfileBinary(const wchar_t* section, const wchar_t
 
 BOOL CCorvaneLoaderApp::LoadToolSettings()
 {
-    IEmbeddedTool* tool = GetProductTool();
+    LoadSettingsOf(m_arrTools->Get(TOOL_REGIONSELECTOR));
+    return LoadSettingsOf(GetProductTool());
+}
+
+void CCorvaneLoaderApp::SaveToolSettings()
+{
+    SaveSettingsOf(m_arrTools->Get(TOOL_REGIONSELECTOR));
+    SaveSettingsOf(GetProductTool());
+}
+
+// A tool's settings blob lives in the value named after the tool.
+BOOL CCorvaneLoaderApp::LoadSettingsOf(IEmbeddedTool* tool)
+{
     if (!tool) return FALSE;
     std::vector<BYTE> bytes;
     if (!GetProfileBinary(L"", tool->GetToolName(), bytes)) return FALSE;
     return tool->UnserializeToolSettings(bytes) != 0 ? TRUE : FALSE;
 }
 
-void CCorvaneLoaderApp::SaveToolSettings()
+void CCorvaneLoaderApp::SaveSettingsOf(IEmbeddedTool* tool)
 {
-    IEmbeddedTool* tool = GetProductTool();
     if (!tool) return;
     std::vector<BYTE> bytes;
     tool->SerializeToolSettings(bytes);

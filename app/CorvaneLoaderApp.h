@@ -155,9 +155,11 @@ public:
     /// Writes a binary profile value; FALSE when it could not be stored.
     BOOL WriteProfileBinary(const wchar_t* section, const wchar_t* entry, const std::vector<BYTE>& bytes);
     /// Loads the product tool's settings; FALSE when there is no product tool
-    /// or nothing stored, else the tool's own result.
+    /// or nothing stored, else the tool's own result. The region selector's
+    /// settings, kept between runs as well, are loaded first.
     BOOL LoadToolSettings();
-    /// Stores the product tool's settings (nothing without a product tool).
+    /// Stores the product tool's settings (nothing without a product tool)
+    /// and the region selector's.
     void SaveToolSettings();
     /// Loads the main window's placement into m_wndState; FALSE when none is stored
     /// or it is damaged.
@@ -268,6 +270,8 @@ private:
     bool IsMainWindowInFront() const;
     int ShowMessageBox(const std::wstring& text, UINT type);
     void OpenLaunchFileLater();
+    BOOL LoadSettingsOf(IEmbeddedTool* tool);
+    void SaveSettingsOf(IEmbeddedTool* tool);
 
     IMainWindow* m_pMainWnd{nullptr};  // not owned
     std::unique_ptr<IMainWindow> m_pOwnedMainWnd;
