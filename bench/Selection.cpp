@@ -1,0 +1,227 @@
+// Selections on a 6000 × 4000 photo, each beside its baseline in the same run:
+//
+//   MagicWand/20        the magic wand's fill of a large even area (the
+//                       sky) at tolerance 20, the mask cleared first;
+//   CvFloodFill/20      cv::floodFill from the same seed: 4-connected, fixed
+//                       range ±20 per channel, mask only (mask cleared first);
+//   CreateSelectMask/0  the mask of an ellipse covering most of the photo;
+//   CreateSelectMask/20 the same feathered over 20 pixels;
+//   CvGaussianBlur/20   cv::GaussianBlur of that ellipse's hard mask with a
+//                       41 × 41 kernel (radius 20);
+//   BorderTick/fit, /100  one step of the moving border (phase, recolouring
+//                       and the repaint of its tiles) in a 1280 × 800 view at
+//                       the fit-to-window zoom and at 100 %;
+//   BorderRebuild       working out the border's outline after a scroll at 100 %.
+//
+// Run from build*/bin: ./bench_Selection --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
+// The photo is /usr/share/doc/opencv-doc/examples/data/building.jpg (package
+// opencv-doc) enlarged to 6000 × 4000; without it a drawn picture with a
+// plain sky is used. The counter "pixels" is the number of selected pixels,
+// which must be the same for the wand and floodFill.
+#include <algorithm>
+#include <vector>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "imagewindow/ImageWindow.h"
+#include "imagewindow/tools/MagicWand.h"
+#include "imagewindow/tools/RegionSelector.h"
+
+namespace {
+
+using ImageWindow::EmbeddedTool::RegionSelector;
+
+constexpr int kWidth = 6000, kHeight = 4000;
+constexpr int kViewWidth = 1280, kViewHeight = 800;
+constexpr int kTolerance = 20;
+constexpr POINT kSkySeed{600, 1200};  // picture coordinates, row 0 at the top: the sky
+
+QImage SourcePicture()
+{
+    QImage photo(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/building.jpg"));
+    if (photo.isNull()) {
+        photo = QImage(600, 400, QImage::Format_RGB32);
+        photo.fill(QColor(120, 170, 220));
+        QPainter(&photo).fillRect(100, 0, 500, 400, QColor(200, 190, 170));
+    }
+    return photo.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The photo as a 24-bit bottom-up DIB, as the program holds it.
+struct Photo {
+    BITMAPINFO info{};
+    std::vector<BYTE> pixels;
+
+    Photo()
+    {
+        const QImage picture = SourcePicture();
+        const std::size_t stride = DibStride(kWidth, 24);
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, kHeight, 1, 24, BI_RGB,
+                          static_cast<DWORD>(stride * kHeight), 0, 0, 0, 0};
+        pixels.resize(stride * kHeight);
+        for (int y = 0; y < kHeight; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+            BYTE* out = pixels.data() + stride * (kHeight - 1 - y);
+            for (int x = 0; x < kWidth; ++x) {
+                out[3 * x] = static_cast<BYTE>(qBlue(row[x]));
+                out[3 * x + 1] = static_cast<BYTE>(qGreen(row[x]));
+                out[3 * x + 2] = static_cast<BYTE>(qRed(row[x]));
+            }
+        }
+    }
+    std::size_t Stride() const { return DibStride(kWidth, 24); }
+};
+
+Photo& ThePhoto()
+{
+    static Photo photo;
+    return photo;
+}
+
+CRgn Ellipse()
+{
+    CRgn rgn;
+    rgn.CreateEllipticRgn(kWidth / 20, kHeight / 20, kWidth - kWidth / 20, kHeight - kHeight / 20);
+    return rgn;
+}
+
+void BM_MagicWand(benchmark::State& state)
+{
+    Photo& photo = ThePhoto();
+    const auto rows = ImageWindow::PixelRows::FromDib(photo.info.bmiHeader, photo.pixels.data());
+    std::vector<BYTE> mask(static_cast<std::size_t>(kWidth) * kHeight, 0);
+    RECT box{};
+    for (auto _ : state) {
+        std::fill(mask.begin(), mask.end(), 0);
+        ImageWindow::EmbeddedTool::MagicWandFill(rows, kSkySeed, kTolerance, mask.data(), box);
+        benchmark::DoNotOptimize(mask.data());
+    }
+    state.counters["pixels"] = static_cast<double>(std::count(mask.begin(), mask.end(), BYTE{255}));
+}
+
+void BM_CvFloodFill(benchmark::State& state)
+{
+    Photo& photo = ThePhoto();
+    // The DIB's rows are bottom-up; cv::Mat sees them in memory order, so
+    // the seed's row is mirrored.
+    cv::Mat image(kHeight, kWidth, CV_8UC3, photo.pixels.data(), photo.Stride());
+    cv::Mat mask(kHeight + 2, kWidth + 2, CV_8UC1, cv::Scalar(0));
+    const cv::Point seed(kSkySeed.x, kHeight - 1 - kSkySeed.y);
+    const cv::Scalar range(kTolerance, kTolerance, kTolerance);
+    const int flags = 4 | cv::FLOODFILL_FIXED_RANGE | cv::FLOODFILL_MASK_ONLY | (255 << 8);
+    for (auto _ : state) {
+        mask.setTo(0);
+        cv::floodFill(image, mask, seed, cv::Scalar(), nullptr, range, range, flags);
+        benchmark::DoNotOptimize(mask.data);
+    }
+    // floodFill marks the mask's one-pixel frame itself; only the inside counts.
+    state.counters["pixels"] = cv::countNonZero(mask(cv::Rect(1, 1, kWidth, kHeight)));
+}
+
+void BM_CreateSelectMask(benchmark::State& state)
+{
+    const CRgn ellipse = Ellipse();
+    std::vector<BYTE> mask;
+    const int radius = static_cast<int>(state.range(0));
+    RegionSelector::CreateSelectMask(ellipse, mask, kWidth, kHeight, radius);  // the mask's memory is touched
+    for (auto _ : state) {
+        RegionSelector::CreateSelectMask(ellipse, mask, kWidth, kHeight, radius);
+        benchmark::DoNotOptimize(mask.data());
+    }
+}
+
+void BM_CvGaussianBlur(benchmark::State& state)
+{
+    std::vector<BYTE> hard;
+    RegionSelector::CreateSelectMask(Ellipse(), hard, kWidth, kHeight, 0);
+    const cv::Mat source(kHeight, kWidth, CV_8UC1, hard.data());
+    cv::Mat blurred(kHeight, kWidth, CV_8UC1);
+    const int size = 2 * static_cast<int>(state.range(0)) + 1;
+    for (auto _ : state) {
+        cv::GaussianBlur(source, blurred, cv::Size(size, size), 0);
+        benchmark::DoNotOptimize(blurred.data);
+    }
+}
+
+// A view showing the photo with the ellipse selected.
+struct SelectionView {
+    QWidget parent;
+    ImageWindow::CImageWindow view;
+
+    explicit SelectionView(double zoom)
+    {
+        parent.resize(kViewWidth, kViewHeight);
+        view.Create(RECT{0, 0, kViewWidth, kViewHeight}, &parent, 1002, RGB(150, 150, 150));
+        view.show();
+        parent.show();
+        QApplication::processEvents();
+        Photo& photo = ThePhoto();
+        view.SetBitmap(photo.info, photo.pixels.data());
+        view.SetZoom(zoom);
+        std::vector<BYTE> mask;
+        const CRgn ellipse = Ellipse();
+        RegionSelector::CreateSelectMask(ellipse, mask, kWidth, kHeight, 0);
+        view.UpdateSelection(ellipse, mask);
+        view.repaint();
+        QApplication::processEvents();
+    }
+};
+
+double FitZoom() { return std::min(double(kViewWidth) / kWidth, double(kViewHeight) / kHeight); }
+
+void BorderTick(benchmark::State& state, double zoom, CPoint position)
+{
+    SelectionView v(zoom);
+    if (position.x >= 0) v.view.SetDispPosition(position.x, position.y);
+    v.view.repaint();
+    for (auto _ : state) {
+        v.view.OnTimer(ImageWindow::CImageWindow::TIMER_DRAWSELECTBOX);
+        QApplication::processEvents();  // the repaint of the border's tiles
+    }
+    state.counters["outline"] = static_cast<double>(v.view.Selection().OutlinePixelCount());
+}
+
+void BM_BorderTickFit(benchmark::State& state) { BorderTick(state, FitZoom(), CPoint(-1, -1)); }
+// At 100 % the view shows the ellipse's left end, where the outline is longest.
+void BM_BorderTickFullSize(benchmark::State& state) { BorderTick(state, 1.0, CPoint(0, 1600)); }
+
+void BM_BorderRebuild(benchmark::State& state)
+{
+    SelectionView v(1.0);
+    int flip = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        v.view.SetDispPosition((++flip & 1) ? 40 : 0, 1600);  // a scroll, with the rebuild it brings
+        state.ResumeTiming();
+        v.view.UpdateSelectBorderMaskDC();
+    }
+    state.counters["outline"] = static_cast<double>(v.view.Selection().OutlinePixelCount());
+}
+
+} // namespace
+
+// CPU time of the whole process: OpenCV spreads some of its work over threads.
+BENCHMARK(BM_MagicWand)->Name("MagicWand/20")->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CvFloodFill)->Name("CvFloodFill/20")->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreateSelectMask)->Name("CreateSelectMask")->Arg(0)->Arg(20)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CvGaussianBlur)->Name("CvGaussianBlur")->Arg(20)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BorderTickFit)->Name("BorderTick/fit")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BorderTickFullSize)->Name("BorderTick/100")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BorderRebuild)->Name("BorderRebuild")->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
