@@ -15,76 +15,28 @@
 //
 // Run from build*/bin: ./bench_Selection --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
-// The photo is /usr/share/doc/opencv-doc/examples/data/building.jpg (package
-// opencv-doc) enlarged to 6000 × 4000; without it a drawn picture with a
-// plain sky is used. The counter "pixels" is the number of selected pixels,
-// which must be the same for the wand and floodFill.
+// The photo is the one of BenchPhoto.h. The counter "pixels" is the number
+// of selected pixels, which must be the same for the wand and floodFill;
+// "outline" the number of border pixels.
 #include <algorithm>
 #include <vector>
-
-#include <QApplication>
-#include <QImage>
-#include <QPainter>
 
 #include <benchmark/benchmark.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "imagewindow/ImageWindow.h"
+#include "BenchPhoto.h"
 #include "imagewindow/tools/MagicWand.h"
 #include "imagewindow/tools/RegionSelector.h"
 
 namespace {
 
+using namespace BenchPhoto;
 using ImageWindow::EmbeddedTool::RegionSelector;
 
-constexpr int kWidth = 6000, kHeight = 4000;
-constexpr int kViewWidth = 1280, kViewHeight = 800;
+constexpr int kWidth = kPhotoWidth, kHeight = kPhotoHeight;
 constexpr int kTolerance = 20;
 constexpr POINT kSkySeed{600, 1200};  // picture coordinates, row 0 at the top: the sky
-
-QImage SourcePicture()
-{
-    QImage photo(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/building.jpg"));
-    if (photo.isNull()) {
-        photo = QImage(600, 400, QImage::Format_RGB32);
-        photo.fill(QColor(120, 170, 220));
-        QPainter(&photo).fillRect(100, 0, 500, 400, QColor(200, 190, 170));
-    }
-    return photo.scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-// The photo as a 24-bit bottom-up DIB, as the program holds it.
-struct Photo {
-    BITMAPINFO info{};
-    std::vector<BYTE> pixels;
-
-    Photo()
-    {
-        const QImage picture = SourcePicture();
-        const std::size_t stride = DibStride(kWidth, 24);
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, kHeight, 1, 24, BI_RGB,
-                          static_cast<DWORD>(stride * kHeight), 0, 0, 0, 0};
-        pixels.resize(stride * kHeight);
-        for (int y = 0; y < kHeight; ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-            BYTE* out = pixels.data() + stride * (kHeight - 1 - y);
-            for (int x = 0; x < kWidth; ++x) {
-                out[3 * x] = static_cast<BYTE>(qBlue(row[x]));
-                out[3 * x + 1] = static_cast<BYTE>(qGreen(row[x]));
-                out[3 * x + 2] = static_cast<BYTE>(qRed(row[x]));
-            }
-        }
-    }
-    std::size_t Stride() const { return DibStride(kWidth, 24); }
-};
-
-Photo& ThePhoto()
-{
-    static Photo photo;
-    return photo;
-}
 
 CRgn Ellipse()
 {
@@ -95,7 +47,7 @@ CRgn Ellipse()
 
 void BM_MagicWand(benchmark::State& state)
 {
-    Photo& photo = ThePhoto();
+    Photo& photo = TheImage();
     const auto rows = ImageWindow::PixelRows::FromDib(photo.info.bmiHeader, photo.pixels.data());
     std::vector<BYTE> mask(static_cast<std::size_t>(kWidth) * kHeight, 0);
     RECT box{};
@@ -109,10 +61,10 @@ void BM_MagicWand(benchmark::State& state)
 
 void BM_CvFloodFill(benchmark::State& state)
 {
-    Photo& photo = ThePhoto();
+    Photo& photo = TheImage();
     // The DIB's rows are bottom-up; cv::Mat sees them in memory order, so
     // the seed's row is mirrored.
-    cv::Mat image(kHeight, kWidth, CV_8UC3, photo.pixels.data(), photo.Stride());
+    cv::Mat image(kHeight, kWidth, CV_8UC3, photo.pixels.data(), DibStride(kWidth, 24));
     cv::Mat mask(kHeight + 2, kWidth + 2, CV_8UC1, cv::Scalar(0));
     const cv::Point seed(kSkySeed.x, kHeight - 1 - kSkySeed.y);
     const cv::Scalar range(kTolerance, kTolerance, kTolerance);
@@ -152,20 +104,9 @@ void BM_CvGaussianBlur(benchmark::State& state)
 }
 
 // A view showing the photo with the ellipse selected.
-struct SelectionView {
-    QWidget parent;
-    ImageWindow::CImageWindow view;
-
-    explicit SelectionView(double zoom)
+struct SelectionView : View {
+    explicit SelectionView(double zoom) : View(zoom)
     {
-        parent.resize(kViewWidth, kViewHeight);
-        view.Create(RECT{0, 0, kViewWidth, kViewHeight}, &parent, 1002, RGB(150, 150, 150));
-        view.show();
-        parent.show();
-        QApplication::processEvents();
-        Photo& photo = ThePhoto();
-        view.SetBitmap(photo.info, photo.pixels.data());
-        view.SetZoom(zoom);
         std::vector<BYTE> mask;
         const CRgn ellipse = Ellipse();
         RegionSelector::CreateSelectMask(ellipse, mask, kWidth, kHeight, 0);
@@ -174,8 +115,6 @@ struct SelectionView {
         QApplication::processEvents();
     }
 };
-
-double FitZoom() { return std::min(double(kViewWidth) / kWidth, double(kViewHeight) / kHeight); }
 
 void BorderTick(benchmark::State& state, double zoom, CPoint position)
 {

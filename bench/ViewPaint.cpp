@@ -18,75 +18,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "imagewindow/ImageWindow.h"
+#include "BenchPhoto.h"
 
 namespace {
 
-constexpr int kPhotoWidth = 6000, kPhotoHeight = 4000;
-constexpr int kViewWidth = 1280, kViewHeight = 800;
-
-struct Photo {
-    BITMAPINFO info{};
-    std::vector<BYTE> pixels;
-    std::vector<BYTE> copy;  // same picture in a second buffer
-};
-
-QImage SourcePicture()
-{
-    QImage photo(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/building.jpg"));
-    if (photo.isNull()) {
-        photo = QImage(600, 400, QImage::Format_RGB32);
-        for (int y = 0; y < photo.height(); ++y)
-            for (int x = 0; x < photo.width(); ++x) photo.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
-    }
-    return photo.scaled(kPhotoWidth, kPhotoHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_BGR888);
-}
-
-// The picture as a 24-bit bottom-up DIB, as the program's image buffer holds it.
-Photo& TheImage()
-{
-    static Photo photo = [] {
-        Photo p;
-        const QImage picture = SourcePicture();
-        const std::size_t stride = DibStride(kPhotoWidth, 24);
-        p.info.bmiHeader = {sizeof(BITMAPINFOHEADER), kPhotoWidth, kPhotoHeight, 1, 24, BI_RGB,
-                            static_cast<DWORD>(stride * kPhotoHeight), 0, 0, 0, 0};
-        p.pixels.resize(stride * kPhotoHeight);
-        for (int y = 0; y < kPhotoHeight; ++y) {
-            const uchar* row = picture.constScanLine(y);
-            BYTE* out = p.pixels.data() + stride * (kPhotoHeight - 1 - y);
-            for (int x = 0; x < kPhotoWidth; ++x) {  // BGR888 holds R, G, B; the DIB wants B, G, R
-                out[3 * x] = row[3 * x + 2];
-                out[3 * x + 1] = row[3 * x + 1];
-                out[3 * x + 2] = row[3 * x];
-            }
-        }
-        p.copy = p.pixels;
-        return p;
-    }();
-    return photo;
-}
-
-struct View {
-    QWidget parent;
-    ImageWindow::CImageWindow view;
-    View(double zoom)
-    {
-        parent.resize(kViewWidth, kViewHeight);
-        view.Create(RECT{0, 0, kViewWidth, kViewHeight}, &parent, 1002, RGB(150, 150, 150));
-        view.show();
-        parent.show();
-        QApplication::processEvents();
-        Photo& photo = TheImage();
-        view.SetBitmap(photo.info, photo.pixels.data());
-        view.SetZoom(zoom);
-        view.repaint();  // warm: reduced copy, cache and back buffers exist
-        QApplication::processEvents();
-    }
-};
-
-double FitZoom() { return std::min(double(kViewWidth) / kPhotoWidth, double(kViewHeight) / kPhotoHeight); }
+using namespace BenchPhoto;
 
 void Cached(benchmark::State& state, double zoom)
 {

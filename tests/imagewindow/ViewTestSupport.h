@@ -209,4 +209,23 @@ protected:
     }
 };
 
+/// A view showing a Pattern picture of the given size and depth with a tool
+/// of type ToolT loaded; the notifications of the set-up are forgotten.
+template <typename ToolT>
+class ToolFixture : public ViewFixture {
+protected:
+    ToolFixture(int width, int height, int bits) : dib(width, height, bits, Pattern) {}
+
+    void SetUp() override
+    {
+        ViewFixture::SetUp();
+        Show(dib);
+        ASSERT_EQ(view.LoadEmbeddedTool(tool), 1);
+        parent.received.clear();
+    }
+
+    ToolT tool;
+    TestDib dib;
+};
+
 } // namespace ViewTest

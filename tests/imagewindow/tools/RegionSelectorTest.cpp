@@ -166,18 +166,9 @@ TEST_F(SelectorSettings, EveryVersionLoadsAndDamagedBlobsChangeNothing)
     EXPECT_EQ(std::wstring(tool.GetToolName()), L"region_selector");
 }
 
-class SelectorInView : public ViewFixture {
+class SelectorInView : public ToolFixture<RegionSelector> {
 protected:
-    RegionSelector tool;
-    TestDib dib{200, 150, 32, Pattern};
-
-    void SetUp() override
-    {
-        ViewFixture::SetUp();
-        Show(dib);
-        ASSERT_EQ(view.LoadEmbeddedTool(tool), 1);
-        parent.received.clear();
-    }
+    SelectorInView() : ToolFixture(200, 150, 32) {}
     long Selected() { return std::count(view.vSelectMask().begin(), view.vSelectMask().end(), 255); }
 };
 

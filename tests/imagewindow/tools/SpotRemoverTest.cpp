@@ -14,17 +14,9 @@ using ImageWindow::EmbeddedTool::SpotRemover;
 
 namespace {
 
-class SpotRemoverInView : public ViewFixture {
+class SpotRemoverInView : public ToolFixture<SpotRemover> {
 protected:
-    SpotRemover tool;
-    TestDib dib{400, 300, 24, Pattern};
-
-    void SetUp() override
-    {
-        ViewFixture::SetUp();
-        Show(dib);
-        ASSERT_EQ(view.LoadEmbeddedTool(tool), 1);
-    }
+    SpotRemoverInView() : ToolFixture(400, 300, 24) {}
 };
 
 std::vector<BYTE> Blob(std::initializer_list<int> bytes) { return {bytes.begin(), bytes.end()}; }
