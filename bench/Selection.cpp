@@ -10,7 +10,9 @@
 //                       41 × 41 kernel (radius 20);
 //   BorderTick/fit, /100  one step of the moving border (phase, recolouring
 //                       and the repaint of its tiles) in a 1280 × 800 view at
-//                       the fit-to-window zoom and at 100 %;
+//                       the fit-to-window zoom and at 100 %; .../sky the same
+//                       around the sky the wand selects, whose outline follows
+//                       every twig of the trees;
 //   BorderRebuild       working out the border's outline after a scroll at 100 %.
 //
 // Run from build*/bin: ./bench_Selection --benchmark_repetitions=5
@@ -103,22 +105,31 @@ void BM_CvGaussianBlur(benchmark::State& state)
     }
 }
 
-// A view showing the photo with the ellipse selected.
+// A view showing the photo with the ellipse selected, or the sky the magic
+// wand takes at tolerance 20 (an outline along every twig of the trees).
 struct SelectionView : View {
-    explicit SelectionView(double zoom) : View(zoom)
+    SelectionView(double zoom, bool sky) : View(zoom)
     {
         std::vector<BYTE> mask;
-        const CRgn ellipse = Ellipse();
-        RegionSelector::CreateSelectMask(ellipse, mask, kWidth, kHeight, 0);
-        view.UpdateSelection(ellipse, mask);
+        CRgn selection = Ellipse();
+        RegionSelector::CreateSelectMask(selection, mask, kWidth, kHeight, 0);
+        if (sky) {
+            Photo& photo = TheImage();
+            std::fill(mask.begin(), mask.end(), 0);
+            RECT box;
+            ImageWindow::EmbeddedTool::MagicWandFill(ImageWindow::PixelRows::FromDib(photo.info.bmiHeader, photo.pixels.data()),
+                                                     kSkySeed, kTolerance, mask.data(), box);
+            RegionSelector::CreateRgnFromMask(selection, mask, kWidth, kHeight);
+        }
+        view.UpdateSelection(selection, mask);
         view.repaint();
         QApplication::processEvents();
     }
 };
 
-void BorderTick(benchmark::State& state, double zoom, CPoint position)
+void BorderTick(benchmark::State& state, double zoom, CPoint position, bool sky = false)
 {
-    SelectionView v(zoom);
+    SelectionView v(zoom, sky);
     if (position.x >= 0) v.view.SetDispPosition(position.x, position.y);
     v.view.repaint();
     for (auto _ : state) {
@@ -131,10 +142,12 @@ void BorderTick(benchmark::State& state, double zoom, CPoint position)
 void BM_BorderTickFit(benchmark::State& state) { BorderTick(state, FitZoom(), CPoint(-1, -1)); }
 // At 100 % the view shows the ellipse's left end, where the outline is longest.
 void BM_BorderTickFullSize(benchmark::State& state) { BorderTick(state, 1.0, CPoint(0, 1600)); }
+void BM_BorderTickFitSky(benchmark::State& state) { BorderTick(state, FitZoom(), CPoint(-1, -1), true); }
+void BM_BorderTickFullSizeSky(benchmark::State& state) { BorderTick(state, 1.0, CPoint(0, 600), true); }
 
 void BM_BorderRebuild(benchmark::State& state)
 {
-    SelectionView v(1.0);
+    SelectionView v(1.0, false);
     int flip = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -154,6 +167,8 @@ BENCHMARK(BM_CreateSelectMask)->Name("CreateSelectMask")->Arg(0)->Arg(20)->Measu
 BENCHMARK(BM_CvGaussianBlur)->Name("CvGaussianBlur")->Arg(20)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BorderTickFit)->Name("BorderTick/fit")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BorderTickFullSize)->Name("BorderTick/100")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BorderTickFitSky)->Name("BorderTick/fit/sky")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BorderTickFullSizeSky)->Name("BorderTick/100/sky")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BorderRebuild)->Name("BorderRebuild")->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
