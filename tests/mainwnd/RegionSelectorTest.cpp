@@ -295,13 +295,10 @@ TEST_F(Selection, TheBorderShowsDashesOnTheOutlineAndMovesEachTick)
     const QImage before = screen();
     const QPoint corner = ViewPointOf(30, 20);
     const QImage& dashes = ImageWindow::CViewSelection::Pattern(View().Selection().Phase());
-    int dashed = 0;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 60; ++i) {  // the top edge, dash by dash
         const QPoint top = corner + QPoint(i, 0);
         ASSERT_EQ(before.pixel(top), dashes.pixel(top.x() % 8, top.y() % 8)) << i;
-        dashed += before.pixel(top) == dashes.pixel(top.x() % 8, top.y() % 8);
     }
-    EXPECT_EQ(dashed, 60);
     EXPECT_EQ(before.pixel(corner + QPoint(5, 5)), Shapes().pixel(35, 25) | 0xFF000000u);  // inside: the picture
     EXPECT_EQ(before.pixel(corner + QPoint(5, -1)), kGround | 0xFF000000u);             // outside: the picture
 
