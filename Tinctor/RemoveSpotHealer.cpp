@@ -1,7 +1,7 @@
 #include "Tinctor/RemoveSpotHealer.h"
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 
 #include "Tinctor/RemoveSpotFlawMask.h"
 
@@ -20,26 +20,31 @@ void Report(PROGRESS_CALLBACK progress, unsigned int done)
     if (progress) progress(done, ProgressSteps);
 }
 
+RECT GridOf(const RemoveSpotDisk& disk, const ImageBuffer& image)
+{
+    const RECT& b = disk.Bounds();
+    return RECT{std::max(b.left - 1, 0), std::max(b.top - 1, 0), std::min(b.right + 1, image.width),
+                std::min(b.bottom + 1, image.height)};
+}
+
 } // namespace
 
 RemoveSpotHealer::RemoveSpotHealer(const ImageBuffer& image, const RemoveSpotDisk& disk, RemoveSpotScratch& scratch)
     : m_image(image),
       m_disk(disk),
+      m_grid(GridOf(disk, image)),
       m_scratch(scratch),
       m_inDisk(scratch.inDisk),
       m_weight(scratch.weight),
-      m_original(scratch.original),
-      m_source(scratch.source),
-      m_repaired(scratch.repaired),
-      m_correction(scratch.correction)
+      m_blend(image, m_grid,
+              GradientBlend::Buffers{scratch.original, scratch.source, scratch.repaired, scratch.correction,
+                                     scratch.solver})
 {
-    const RECT& b = disk.Bounds();
-    m_grid = RECT{std::max(b.left - 1, 0), std::max(b.top - 1, 0), std::min(b.right + 1, image.width),
-                  std::min(b.bottom + 1, image.height)};
-    m_width = std::max(0, static_cast<int>(m_grid.right - m_grid.left));
-    m_height = std::max(0, static_cast<int>(m_grid.bottom - m_grid.top));
 }
 
+// A directional fill that follows the spot's surroundings is a better smooth
+// fill than the membrane, so sources must beat it by more: its cost falls
+// with the coherence of the surroundings' direction.
 bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
 {
     Report(progress, 0);
@@ -47,30 +52,32 @@ bool RemoveSpotHealer::Heal(PROGRESS_CALLBACK progress)
         Report(progress, ProgressSteps);
         return true;
     }
-    if (!HasBoundary(m_inDisk)) return false;
+    if (!m_blend.HasBoundary(m_inDisk)) return false;
 
     const RemoveSpotSourceSearch search(m_image, m_disk, m_scratch.patchMeans);
-    const std::optional<SpotSource> source = search.Find();
-    LoadOriginal();
-    LoadSource(source);
+    const RemoveSpotDirectionalFill directional(m_image, m_disk);
+    const std::optional<SpotSource> source = search.Find(1.0 - directional.Coherence());
+    m_blend.Load();
+    LoadSource(source, directional);
     Report(progress, 1);
 
-    Solve(m_inDisk, RemoveSpotPoissonSolver::Start::Fresh, PredictionTolerance);
+    m_blend.Heal(m_inDisk, RemoveSpotPoissonSolver::Start::Fresh, PredictionTolerance);
     Report(progress, 2);
     const float typicalDeparture = source ? source->typicalDeparture : search.SmoothFillDeparture();
-    const SpotGrid grid{m_width, m_height, &m_inDisk, m_disk.CenterX() - m_grid.left, m_disk.CenterY() - m_grid.top,
-                        m_disk.Radius()};
-    const std::vector<std::uint8_t>& flaw = m_scratch.flawMask.Find(grid, m_original, m_repaired, typicalDeparture);
-    Solve(flaw, RemoveSpotPoissonSolver::Start::FromValues, RemoveSpotPoissonSolver::Tolerance);
+    const SpotGrid grid{m_blend.Width(), m_blend.Height(), &m_inDisk, m_disk.CenterX() - m_grid.left,
+                        m_disk.CenterY() - m_grid.top, m_disk.Radius()};
+    const std::vector<std::uint8_t>& flaw =
+        m_scratch.flawMask.Find(grid, m_blend.Original(), m_blend.Repaired(), typicalDeparture);
+    m_blend.Heal(flaw, RemoveSpotPoissonSolver::Start::FromValues, RemoveSpotPoissonSolver::Tolerance);
     Report(progress, 3);
-    Compose(flaw);
+    m_blend.Compose(flaw, m_weight);
     Report(progress, ProgressSteps);
     return true;
 }
 
 bool RemoveSpotHealer::BuildDisk()
 {
-    const std::size_t cells = static_cast<std::size_t>(m_width) * m_height;
+    const std::size_t cells = static_cast<std::size_t>(m_blend.Width()) * m_blend.Height();
     m_inDisk.assign(cells, 0);
     m_weight.assign(cells, 0.0f);
     bool any = false;
@@ -79,7 +86,7 @@ bool RemoveSpotHealer::BuildDisk()
         for (int x = b.left; x < b.right; ++x) {
             const float weight = m_disk.Weight(x, y);
             if (weight <= 0.0f) continue;
-            const std::size_t i = static_cast<std::size_t>(y - m_grid.top) * m_width + (x - m_grid.left);
+            const std::size_t i = static_cast<std::size_t>(y - m_grid.top) * m_blend.Width() + (x - m_grid.left);
             m_weight[i] = weight;
             m_inDisk[i] = 1;
             any = true;
@@ -88,88 +95,38 @@ bool RemoveSpotHealer::BuildDisk()
     return any;
 }
 
-bool RemoveSpotHealer::IsBoundaryCell(const std::vector<std::uint8_t>& area, int x, int y) const
+template <typename ColourAt>
+void RemoveSpotHealer::AddToSource(float share, ColourAt colourAt)
 {
-    const std::size_t i = static_cast<std::size_t>(y) * m_width + x;
-    if (area[i]) return false;
-    return (x > 0 && area[i - 1]) || (x + 1 < m_width && area[i + 1]) || (y > 0 && area[i - m_width]) ||
-           (y + 1 < m_height && area[i + m_width]);
-}
-
-bool RemoveSpotHealer::HasBoundary(const std::vector<std::uint8_t>& area) const
-{
-    for (int y = 0; y < m_height; ++y)
-        for (int x = 0; x < m_width; ++x)
-            if (IsBoundaryCell(area, x, y)) return true;
-    return false;
-}
-
-void RemoveSpotHealer::LoadOriginal()
-{
-    m_original.resize(static_cast<std::size_t>(m_width) * m_height * 3);
-    for (int y = 0; y < m_height; ++y) {
-        const unsigned char* row = m_image.RowFromTop(m_grid.top + y);
-        for (int x = 0; x < m_width; ++x) {
-            const unsigned char* p = row + static_cast<std::size_t>(m_grid.left + x) * m_image.bytesPerPixel;
-            for (int c = 0; c < 3; ++c) m_original[(static_cast<std::size_t>(y) * m_width + x) * 3 + c] = p[c];
+    std::vector<float>& values = m_blend.Source();
+    for (int y = 0; y < m_blend.Height(); ++y)
+        for (int x = 0; x < m_blend.Width(); ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * m_blend.Width() + x;
+            if (!m_inDisk[i] && !m_blend.IsBoundaryCell(m_inDisk, x, y)) continue;
+            const std::array<float, 3> colour = colourAt(m_grid.left + x, m_grid.top + y);
+            for (int c = 0; c < 3; ++c) values[i * 3 + c] += share * colour[c];
         }
-    }
 }
 
 // The search guarantees that the source pixel of every disk and boundary cell
-// lies in the image; other cells are never read.
-void RemoveSpotHealer::LoadSource(const std::optional<SpotSource>& source)
+// lies in the image; other cells are never read. The smooth fill's share of
+// the blend takes the directional fill as far as the surroundings show a
+// direction; the harmonic correction supplies the rest (the membrane).
+void RemoveSpotHealer::LoadSource(const std::optional<SpotSource>& source, const RemoveSpotDirectionalFill& directional)
 {
-    m_source.assign(static_cast<std::size_t>(m_width) * m_height * 3, 0.0f);
-    if (!source) return;
-    for (int y = 0; y < m_height; ++y) {
-        for (int x = 0; x < m_width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * m_width + x;
-            if (!m_inDisk[i] && !IsBoundaryCell(m_inDisk, x, y)) continue;
-            for (const SpotSourcePart& part : source->parts) {
-                const unsigned char* p = m_image.RowFromTop(m_grid.top + y + part.offset.dy) +
-                                         static_cast<std::size_t>(m_grid.left + x + part.offset.dx) * m_image.bytesPerPixel;
-                for (int c = 0; c < 3; ++c) m_source[i * 3 + c] += part.weight * p[c];
-            }
+    float smoothShare = 1.0f;
+    if (source) {
+        for (const SpotSourcePart& part : source->parts) {
+            smoothShare -= part.weight;
+            AddToSource(part.weight, [&](int x, int y) {
+                const unsigned char* p = m_image.RowFromTop(y + part.offset.dy) +
+                                         static_cast<std::size_t>(x + part.offset.dx) * m_image.bytesPerPixel;
+                return std::array<float, 3>{static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+            });
         }
     }
-}
-
-// The correction is harmonic inside the area and equals original - source on
-// its boundary, so source + correction meets the surroundings without a seam.
-// Starting from values, the cells of `area` keep the correction of the last
-// solve as their first guess.
-void RemoveSpotHealer::Solve(const std::vector<std::uint8_t>& area, RemoveSpotPoissonSolver::Start start,
-                             float tolerance)
-{
-    if (start == RemoveSpotPoissonSolver::Start::Fresh) m_correction.assign(m_source.size(), 0.0f);
-    for (int y = 0; y < m_height; ++y)
-        for (int x = 0; x < m_width; ++x) {
-            if (!IsBoundaryCell(area, x, y)) continue;
-            const std::size_t i = (static_cast<std::size_t>(y) * m_width + x) * 3;
-            for (int c = 0; c < 3; ++c) m_correction[i + c] = m_original[i + c] - m_source[i + c];
-        }
-    m_scratch.solver.Solve(m_width, m_height, area, m_correction, start, tolerance);
-    m_repaired.resize(m_source.size());
-    for (std::size_t i = 0; i < area.size(); ++i)
-        if (area[i])
-            for (int c = 0; c < 3; ++c) m_repaired[i * 3 + c] = m_source[i * 3 + c] + m_correction[i * 3 + c];
-}
-
-void RemoveSpotHealer::Compose(const std::vector<std::uint8_t>& area) const
-{
-    for (int y = 0; y < m_height; ++y) {
-        unsigned char* row = m_image.RowFromTop(m_grid.top + y);
-        for (int x = 0; x < m_width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * m_width + x;
-            if (!area[i]) continue;
-            unsigned char* p = row + static_cast<std::size_t>(m_grid.left + x) * m_image.bytesPerPixel;
-            for (int c = 0; c < 3; ++c) {
-                const float blended = p[c] + m_weight[i] * (m_repaired[i * 3 + c] - p[c]);
-                p[c] = static_cast<unsigned char>(std::lround(std::clamp(blended, 0.0f, 255.0f)));
-            }
-        }
-    }
+    const float directionalShare = std::max(smoothShare, 0.0f) * static_cast<float>(directional.Coherence());
+    if (directionalShare > 0.0f) AddToSource(directionalShare, [&](int x, int y) { return directional.At(x, y); });
 }
 
 } // namespace ImageProcess

@@ -5,8 +5,10 @@
 #include <optional>
 #include <vector>
 
+#include "Tinctor/GradientBlend.h"
 #include "Tinctor/ImageBuffer.h"
 #include "Tinctor/ImageProcess.h"
+#include "Tinctor/RemoveSpotDirectionalFill.h"
 #include "Tinctor/RemoveSpotDisk.h"
 #include "Tinctor/RemoveSpotScratch.h"
 #include "Tinctor/RemoveSpotSourceSearch.h"
@@ -16,15 +18,14 @@ namespace ImageProcess {
 /// Heals the disk of one spot in place.
 ///
 /// The texture comes from the source that `RemoveSpotSourceSearch` picks (one
-/// area or a weighted blend of a few);
-/// the tone comes from the spot's surroundings: the repair is the source plus
-/// the smooth (harmonic) correction that makes it meet the surrounding pixels
-/// exactly, i.e. the solution of the Poisson equation whose guidance field is
-/// the source's gradient and whose boundary is the ring around the repaired
-/// area. Where the area reaches over the image border it has no boundary there
-/// and follows the source freely. When no source fits in the image, or every
-/// nearby one would bring in an object the spot's surroundings do not show,
-/// the area gets the smooth fill alone (the membrane through its surroundings).
+/// area or a weighted blend of a few, with the smooth fill's share); the
+/// smooth fill is the directional fill (see RemoveSpotDirectionalFill) as far
+/// as the spot's surroundings show one direction, so an edge through the spot
+/// carries on, and the plain membrane through the surroundings otherwise.
+/// The tone comes from the spot's surroundings (see GradientBlend). When no
+/// source fits in the image, or every nearby one would bring in an object the
+/// spot's surroundings do not show, or none matches them better than no
+/// texture at all, the disk gets the smooth fill alone.
 ///
 /// The heal runs twice: a rough one over the whole disk predicts what the disk
 /// would look like; then, when `RemoveSpotFlawMask` finds that the flaw covers
@@ -51,28 +52,20 @@ public:
 private:
     /// Marks the disk's cells and their weights; false when there are none.
     bool BuildDisk();
-    /// True when some cell outside `area` touches one inside it.
-    bool HasBoundary(const std::vector<std::uint8_t>& area) const;
-    bool IsBoundaryCell(const std::vector<std::uint8_t>& area, int x, int y) const;
-    void LoadOriginal();
-    void LoadSource(const std::optional<SpotSource>& source);
-    /// Heals `area` into m_repaired (source plus harmonic correction), to
-    /// `tolerance` (see RemoveSpotPoissonSolver::Solve).
-    void Solve(const std::vector<std::uint8_t>& area, RemoveSpotPoissonSolver::Start start, float tolerance);
-    void Compose(const std::vector<std::uint8_t>& area) const;
+    /// Fills the blend's source on the disk's and its boundary's cells.
+    void LoadSource(const std::optional<SpotSource>& source, const RemoveSpotDirectionalFill& directional);
+    /// Adds `share` of the colour `colourAt(x, y)` (image pixels) to the
+    /// source of the disk's and its boundary's cells.
+    template <typename ColourAt>
+    void AddToSource(float share, ColourAt colourAt);
 
     const ImageBuffer& m_image;
     const RemoveSpotDisk& m_disk;
     RECT m_grid{};                      ///< the disk's bounds grown by one pixel, clipped to the image
-    int m_width{0};
-    int m_height{0};
     RemoveSpotScratch& m_scratch;
     std::vector<std::uint8_t>& m_inDisk;
     std::vector<float>& m_weight;
-    std::vector<float>& m_original;     ///< 3 floats per cell
-    std::vector<float>& m_source;       ///< 3 floats per cell: the source texture, 0 for a smooth fill
-    std::vector<float>& m_repaired;     ///< 3 floats per cell, valid inside the last healed area
-    std::vector<float>& m_correction;
+    GradientBlend m_blend;
 };
 
 } // namespace ImageProcess

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <numbers>
 
+#include "Tinctor/RemoveSpotStructureMap.h"
+
 namespace ImageProcess {
 
 namespace {
@@ -17,7 +19,7 @@ constexpr double CoarseRadiusCells = 8.0;
 // Ring width in cells at every scale: wide enough to see texture, narrow
 // enough to stay local.
 constexpr int MinRingCells = 2;
-constexpr int MaxRingCells = 4;
+constexpr int MaxRingCells = 3;
 // Half the diagonal of a cell, in cells: a ring cell's centre must be this
 // much farther out than the disk's rim so that no pixel of it is repaired.
 constexpr double HalfDiagonal = 0.7072;
@@ -32,7 +34,7 @@ constexpr double DistanceWeight = 0.3;
 // Keeps equally good flat candidates ordered by distance.
 constexpr double CostFloor = 0.5;
 // Candidates costing up to this many times the best one share the texture.
-constexpr double BlendCostRatio = 3.0;
+constexpr double BlendCostRatio = 2.0;
 constexpr std::size_t MaxBlendedSources = 6;
 // Spots with a larger radius search every other offset at full resolution.
 constexpr double SparseSearchRadius = 3.0;
@@ -49,6 +51,53 @@ constexpr double BusyFloor = 100.0;
 constexpr double InnerBandCells = 1.5;
 constexpr std::size_t BusySectors = 8;
 constexpr std::size_t MinSectorsApart = 2;
+// Two busy sectors are separated by a quieter one whose level is below this
+// share of theirs.
+constexpr double GapShare = 0.5;
+// A candidate's disk may hold this many times the coarse structure that runs
+// through the spot's ring (see StructureLimit), plus this much (squared grey
+// levels: grain, faint shading), before the excess adds to its cost.
+constexpr double StructureFactor = 3.0;
+constexpr double StructureFloor = 20.0;
+
+/// Levels of something (detail, structure) found around the spot, per
+/// sector of directions; a negative level marks a sector with no cells.
+using SectorLevels = std::array<double, BusySectors>;
+
+/// True when the sectors strictly between `from` and `to` (going round in
+/// `step`'s direction) include one whose level is below `low`.
+bool GapBetween(const SectorLevels& levels, std::size_t from, std::size_t to, int step, double low)
+{
+    for (std::size_t s = (from + BusySectors + step) % BusySectors; s != to; s = (s + BusySectors + step) % BusySectors)
+        if (levels[s] >= 0.0 && levels[s] < low) return true;
+    return false;
+}
+
+/// The level the inside of the disk may be expected to show, from the
+/// levels around it. Structure that runs through the disk (an edge, a
+/// branch) enters it on one side and leaves it on another: two sectors at
+/// least MinSectorsApart apart, separated on both sides by quieter sectors.
+/// Structure that only passes beside the disk (a nearby boundary, a bird)
+/// fills one unbroken arc of sectors, however wide, and says nothing about
+/// the inside. Texture all round counts too: the level of the second
+/// quietest sector.
+double ThroughLevel(const SectorLevels& levels)
+{
+    SectorLevels sorted = levels;
+    std::sort(sorted.begin(), sorted.end());
+    const auto firstFilled = std::find_if(sorted.begin(), sorted.end(), [](double v) { return v >= 0.0; });
+    double through = sorted.end() - firstFilled >= 2 ? firstFilled[1] : 0.0;
+    for (std::size_t a = 0; a < BusySectors; ++a)
+        for (std::size_t b = a + 1; b < BusySectors; ++b) {
+            if (levels[a] < 0.0 || levels[b] < 0.0 || std::min(b - a, BusySectors - (b - a)) < MinSectorsApart) continue;
+            const double level = std::min(levels[a], levels[b]);
+            if (level <= through) continue;
+            const double low = GapShare * level;
+            if (GapBetween(levels, a, b, 1, low) && GapBetween(levels, a, b, -1, low)) through = level;
+        }
+    return through;
+}
+
 
 int RingWidthCells(double radius, int scale)
 {
@@ -130,7 +179,7 @@ RemoveSpotSourceSearch::RemoveSpotSourceSearch(const ImageBuffer& image, const R
     m_farthest = disk.OuterRadius() + RingOuterRadius(radius, m_coarseScale) + std::max(3.0 * radius, 24.0);
 }
 
-std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
+std::optional<SpotSource> RemoveSpotSourceSearch::Find(double smoothFactor) const
 {
     if (m_disk.IsEmpty()) return std::nullopt;
     int coarseScale = m_coarseScale;
@@ -152,10 +201,42 @@ std::optional<SpotSource> RemoveSpotSourceSearch::Find() const
         if (std::isfinite(candidate.cost)) refined.push_back(candidate);
     }
     if (refined.empty()) return std::nullopt;
+    refined.push_back(SmoothCandidate(coarse, finer, smoothFactor));
     SpotSource source;
     source.parts = Blend(std::move(refined));
+    if (source.parts.empty()) return std::nullopt;
     source.typicalDeparture = TypicalDeparture(finer.empty() ? coarse : finer.back(), source.parts);
     return source;
+}
+
+// A source with no texture at all matches the ring as well as the ring's
+// own texture is weak: its cost is the ring's variance, at the levels a
+// refined candidate's cost sums (the coarse one and the finest one).
+RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::SmoothCandidate(const Ring& coarse,
+                                                                          const std::vector<Ring>& finer,
+                                                                          double factor) const
+{
+    double cost = Penalised(RingVariance(coarse), SpotOffset{});
+    if (!finer.empty()) cost += Penalised(RingVariance(finer.back()), SpotOffset{});
+    Candidate smooth{SpotOffset{}, factor * cost};
+    smooth.smooth = true;
+    return smooth;
+}
+
+double RemoveSpotSourceSearch::RingVariance(const Ring& ring)
+{
+    const std::size_t n = ring.cellX.size();
+    if (n == 0) return 0.0;
+    double variance = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        double sum = 0.0, squares = 0.0;
+        for (std::size_t k = 0; k < n; ++k) {
+            sum += ring.target[k * 3 + c];
+            squares += static_cast<double>(ring.target[k * 3 + c]) * ring.target[k * 3 + c];
+        }
+        variance += std::max(0.0, squares / n - (sum / n) * (sum / n));
+    }
+    return variance;
 }
 
 float RemoveSpotSourceSearch::SmoothFillDeparture() const
@@ -174,8 +255,10 @@ std::vector<SpotSourcePart> RemoveSpotSourceSearch::Blend(std::vector<Candidate>
     for (const Candidate& candidate : candidates) {
         const double weight = 1.0 - (candidate.cost / best - 1.0) / (BlendCostRatio - 1.0);
         if (weight <= 0.0 || parts.size() == MaxBlendedSources) break;
-        parts.push_back(SpotSourcePart{candidate.offset, static_cast<float>(weight)});
         total += weight;
+        // The smooth fill's share adds no texture: the healing's harmonic
+        // correction supplies its tone.
+        if (!candidate.smooth) parts.push_back(SpotSourcePart{candidate.offset, static_cast<float>(weight)});
     }
     for (SpotSourcePart& part : parts) part.weight = static_cast<float>(part.weight / total);
     return parts;
@@ -362,7 +445,9 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::CoarseSea
     RemoveSpotDetailMap busyCells;
     busyCells.Build(m_image, raster.originX + raster.firstI * ring.scale, raster.originY + raster.firstJ * ring.scale,
                     ring.scale, raster.columns, raster.rows, BusyLimit(ring));
-    std::vector<Candidate> all = ScoreLattice(ring, raster);
+    RemoveSpotStructureMap structure;
+    structure.Build(raster.means, raster.columns, raster.rows);
+    std::vector<Candidate> all = ScoreLattice(ring, raster, structure);
     std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
     return PickDistinct(all, ring.scale, busyCells);
 }
@@ -400,7 +485,8 @@ RemoveSpotSourceSearch::Raster RemoveSpotSourceSearch::BuildRaster(const Ring& r
 double RemoveSpotSourceSearch::BusyLimit(const Ring& ring) const
 {
     const double band = m_disk.OuterRadius() + (HalfDiagonal + InnerBandCells) * ring.scale;
-    std::array<double, BusySectors> busiest{};
+    SectorLevels busiest;
+    busiest.fill(-1.0);
     for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
         const double dx = ring.cellX[k] + (ring.scale - 1) / 2.0 - m_disk.CenterX();
         const double dy = ring.cellY[k] + (ring.scale - 1) / 2.0 - m_disk.CenterY();
@@ -413,16 +499,39 @@ double RemoveSpotSourceSearch::BusyLimit(const Ring& ring) const
                                                               dx < 0.0 ? -1 : 1, dy < 0.0 ? -1 : 1);
         busiest[sector] = std::max(busiest[sector], detail);
     }
-    double through = 0.0;
-    for (std::size_t a = 0; a < BusySectors; ++a)
-        for (std::size_t b = a + 1; b < BusySectors; ++b)
-            if (std::min(b - a, BusySectors - (b - a)) >= MinSectorsApart)
-                through = std::max(through, std::min(busiest[a], busiest[b]));
-    return BusyFactor * through + BusyFloor;
+    return BusyFactor * ThroughLevel(busiest) + BusyFloor;
 }
 
-std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLattice(const Ring& ring,
-                                                                                    const Raster& raster) const
+// The structure a source's disk may hold without penalty: a few times the
+// structure of the ring's cells whose neighbours all lie outside the spot's
+// disk (the others read the flaw), plus a floor for grain. As with fine
+// detail (see BusyLimit), only structure found in two directions a quarter
+// turn apart or more counts: an edge through the disk continues inside it,
+// one that passes beside the disk does not.
+double RemoveSpotSourceSearch::StructureLimit(const Ring& ring, const Raster& raster,
+                                              const RemoveSpotStructureMap& structure, double centreI,
+                                              double centreJ) const
+{
+    const double clear = m_disk.OuterRadius() / ring.scale + 1.0 + HalfDiagonal;
+    std::array<double, BusySectors> sums{};
+    std::array<int, BusySectors> counts{};
+    for (std::size_t k = 0; k < ring.cellX.size(); ++k) {
+        const int i = (ring.cellX[k] - raster.originX) / ring.scale - raster.firstI;
+        const int j = (ring.cellY[k] - raster.originY) / ring.scale - raster.firstJ;
+        if (std::hypot(i - centreI, j - centreJ) < clear || i < 0 || j < 0 || i >= raster.columns || j >= raster.rows)
+            continue;
+        const double turns = std::atan2(j - centreJ, i - centreI) / (2.0 * std::numbers::pi) + 1.0;
+        const auto sector = static_cast<std::size_t>(turns * BusySectors) % BusySectors;
+        sums[sector] += structure.At(i, j);
+        ++counts[sector];
+    }
+    SectorLevels levels{};
+    for (std::size_t a = 0; a < BusySectors; ++a) levels[a] = counts[a] ? sums[a] / counts[a] : -1.0;
+    return StructureFactor * ThroughLevel(levels) + StructureFloor;
+}
+
+std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLattice(
+    const Ring& ring, const Raster& raster, const RemoveSpotStructureMap& structure) const
 {
     const int scale = ring.scale;
     std::vector<std::size_t> cells;
@@ -439,6 +548,11 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLatt
     std::vector<Candidate> all;
     const int span = static_cast<int>(std::ceil(m_farthest / scale));
     const int step = LatticeStep(ring);
+    const double middle = (scale - 1) / 2.0;
+    const double centreI = (m_disk.CenterX() - raster.originX - middle) / scale - raster.firstI;
+    const double centreJ = (m_disk.CenterY() - raster.originY - middle) / scale - raster.firstJ;
+    const double diskCells = m_disk.OuterRadius() / scale;
+    const double structureLimit = StructureLimit(ring, raster, structure, centreI, centreJ);
     for (int dj = -span; dj <= span; dj += step) {
         for (int di = -span; di <= span; di += step) {
             const SpotOffset offset{di * scale, dj * scale};
@@ -446,7 +560,9 @@ std::vector<RemoveSpotSourceSearch::Candidate> RemoveSpotSourceSearch::ScoreLatt
             if (minI + di < 0 || maxI + di >= raster.columns || minJ + dj < 0 || maxJ + dj >= raster.rows) continue;
             const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(dj) * raster.columns + di;
             const float* source = raster.means.data() + shift * 3;
-            all.push_back(Candidate{offset, Penalised(Cost(ring, source, 3, cells), offset)});
+            const double inside = structure.MeanInDisk(centreI + di, centreJ + dj, diskCells);
+            const double excess = std::max(0.0, inside - structureLimit);
+            all.push_back(Candidate{offset, Penalised(Cost(ring, source, 3, cells) + excess, offset)});
         }
     }
     return all;

@@ -8,6 +8,7 @@
 #include "Tinctor/ImageBuffer.h"
 #include "Tinctor/RemoveSpotDetailMap.h"
 #include "Tinctor/RemoveSpotDisk.h"
+#include "Tinctor/RemoveSpotStructureMap.h"
 
 namespace ImageProcess {
 
@@ -25,7 +26,8 @@ struct SpotSourcePart {
 };
 
 /// The texture source of a spot: one area, or a blend of a few that match the
-/// spot's surroundings about equally well (best first, weights summing to 1).
+/// spot's surroundings about equally well (best first). The weights sum to 1
+/// or less: the rest is the smooth fill's share, which adds no texture.
 struct SpotSource {
     std::vector<SpotSourcePart> parts;
     /// Median over the pixels around the spot of the largest channel
@@ -56,10 +58,21 @@ struct SpotSource {
 /// does. So a candidate is not taken either when some cell of its disk holds
 /// much sharper detail (see RemoveSpotDetailMap) than the ring's cells next
 /// to the spot's disk, counting only detail found there in two directions a
-/// quarter turn apart or more (structure that runs through the disk, not an
-/// object beside it): it would bring in an object the spot's surroundings do
-/// not show. When every candidate would, there is no source and the spot
-/// gets the smooth fill. Deterministic; reads the image only.
+/// quarter turn apart or more and separated on both sides by quieter ones
+/// (structure that runs through the disk, not an object or a boundary beside
+/// it, however wide an arc of the ring it fills): it would bring in an object
+/// the spot's surroundings do not show. When every candidate would, there is
+/// no source and the spot gets the smooth fill. Softer structure at the
+/// search's coarse scale (see RemoveSpotStructureMap: a window frame in a
+/// blurred facade, a bokeh blob) that a candidate's disk holds beyond what
+/// runs through the ring, by the same rule, adds to its cost.
+///
+/// Finally the smooth fill itself competes: a source with no texture matches
+/// the ring as well as the ring's own variance says. Candidates costing up
+/// to twice the best one share the repair, weighted by cost, and the smooth
+/// fill's share adds no texture: a source that matches poorly is toned
+/// down, and when the smooth fill wins clearly there is no source at all.
+/// Deterministic; reads the image only.
 class RemoveSpotSourceSearch {
 public:
     /// Keeps references: `image`, `disk` and `patchMeans` (working memory of
@@ -68,9 +81,12 @@ public:
     RemoveSpotSourceSearch(const ImageBuffer& image, const RemoveSpotDisk& disk, std::vector<float>& patchMeans);
 
     /// The source, or nothing when the image leaves no room for one (tiny
-    /// images, spots as large as the image) or the spot has too little
-    /// surroundings inside the image to compare.
-    std::optional<SpotSource> Find() const;
+    /// images, spots as large as the image), the spot has too little
+    /// surroundings inside the image to compare, or the smooth fill wins.
+    /// `smoothFactor` (0 to 1) scales the smooth fill's cost: below 1 when
+    /// the caller's smooth fill is better than a plain membrane (one that
+    /// follows an edge through the spot).
+    std::optional<SpotSource> Find(double smoothFactor = 1.0) const;
 
     /// The same measure as `SpotSource::typicalDeparture` for a smooth fill:
     /// the median of the largest channel difference between the pixels around
@@ -103,6 +119,7 @@ private:
     struct Candidate {
         SpotOffset offset;
         double cost{0.0};
+        bool smooth{false};             ///< no source: the smooth fill
     };
     /// Cell means over the search window on the coarse ring's cell grid.
     struct Raster {
@@ -116,6 +133,11 @@ private:
     };
 
     Ring BuildRing(int scale) const;
+    /// The smooth fill as a candidate, costed like a refined one and scaled
+    /// by `factor`.
+    Candidate SmoothCandidate(const Ring& coarse, const std::vector<Ring>& finer, double factor) const;
+    /// Sum over the channels of the variance of the ring's cells.
+    static double RingVariance(const Ring& ring);
     static void BuildPatch(Ring& ring);
     /// Fills `means` with the patch's cell means for a source shifted by
     /// `offset`; cells outside the image are left undefined (no allowed
@@ -139,7 +161,10 @@ private:
     /// candidate's disk carries an object, from the ring's cells next to the
     /// spot's disk.
     double BusyLimit(const Ring& ring) const;
-    std::vector<Candidate> ScoreLattice(const Ring& ring, const Raster& raster) const;
+    std::vector<Candidate> ScoreLattice(const Ring& ring, const Raster& raster,
+                                        const RemoveSpotStructureMap& structure) const;
+    double StructureLimit(const Ring& ring, const Raster& raster, const RemoveSpotStructureMap& structure,
+                          double centreI, double centreJ) const;
     /// The best few of `sorted` (cheapest first) that lie apart and whose
     /// disks (with their soft edges) hold no cell marked in `busyCells`.
     std::vector<Candidate> PickDistinct(const std::vector<Candidate>& sorted, int scale,
