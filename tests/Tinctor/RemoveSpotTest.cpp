@@ -551,3 +551,33 @@ TEST(RemoveSpotTest, EdgeThroughTheSpotCarriesOn)
         }
     EXPECT_LE(largest, 20);
 }
+
+TEST(RemoveSpotTest, SpotNearABoundaryTakesItsOwnSide)
+{
+    // Dust in a grainy sky just above a blurred crowd (soft blobs of random
+    // shades, as out of focus): the boundary passes a few pixels below the
+    // disk, and the ring of the spot holds a strip of crowd that no other
+    // place matches. The repair is sky: no piece of crowd comes into the disk.
+    for (int size : {21, 41}) {
+        const int cx = 120, cy = 100, boundary = cy + size / 2 + 4;
+        TestImage clean = GrainyGradient(240, 200, 24, 13);
+        std::mt19937 rng(static_cast<unsigned>(size));
+        std::vector<double> shades(30 * 20);
+        for (double& shade : shades) shade = 20.0 + static_cast<double>(rng() % 120);
+        for (int y = boundary; y < 200; ++y)
+            for (int x = 0; x < 240; ++x) {
+                // Bilinear between blobs 8 pixels apart: soft, no sharp detail.
+                const double u = x / 8.0, v = y / 8.0;
+                const int i = std::min(static_cast<int>(u), 28), j = std::min(static_cast<int>(v), 18);
+                const double fu = u - i, fv = v - j;
+                const double level = (1 - fv) * ((1 - fu) * shades[j * 30 + i] + fu * shades[j * 30 + i + 1]) +
+                                     fv * ((1 - fu) * shades[(j + 1) * 30 + i] + fu * shades[(j + 1) * 30 + i + 1]);
+                const auto tone = static_cast<unsigned char>(level);
+                clean.Set(x, y, {static_cast<unsigned char>(tone / 2), static_cast<unsigned char>(tone / 2 + 10), tone, 0});
+            }
+        TestImage repaired = clean;
+        PaintDust(repaired, cx, cy, size / 3.0);
+        ASSERT_TRUE(Spot(repaired, {cx - size / 2, cy - size / 2, size}));
+        EXPECT_LE(LargestDifference(repaired, clean, cx, cy, size / 2.0), 15) << "size " << size;
+    }
+}
