@@ -738,10 +738,18 @@ void PrintRemovalTable(const std::vector<Result>& results)
     }
 }
 
+/// "flat" or "tex", then "e" for a flaw on an edge, "n" for one near an edge.
+const char* AreaCode(const Flaw& flaw)
+{
+    static const char* const codes[2][3] = {{"flat", "flae", "flan"}, {"tex ", "texe", "texn"}};
+    const int placement = flaw.placement == Placement::OnEdge ? 1 : flaw.placement == Placement::NearEdge ? 2 : 0;
+    return codes[flaw.textured ? 1 : 0][placement];
+}
+
 void PrintFlaw(const Result& r)
 {
     std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", r.photo.c_str(), KindNames[static_cast<int>(r.flaw.kind)], r.flaw.diameter,
-                r.flaw.cx, r.flaw.cy, r.flaw.textured ? "tex " : "flat");
+                r.flaw.cx, r.flaw.cy, AreaCode(r.flaw));
     for (const Score& s : r.scores)
         std::printf(" | %5.1f %5.1f %4.0f%% %+4.0f%% %+4.0f%% %4d %4.1f", s.psnrDisk, s.psnrRim, 100 * s.gone,
                     100 * s.remains, 100 * s.floor, s.foreignPixels, s.foreignPeak);
@@ -909,7 +917,7 @@ void PrintForeignTable(const std::vector<Result>& results)
     std::printf("\n");
     for (const Result* r : listed) {
         std::printf("%-16s %-11s d=%3d (%3d,%3d) %s", r->photo.c_str(), KindNames[static_cast<int>(r->flaw.kind)],
-                    r->flaw.diameter, r->flaw.cx, r->flaw.cy, r->flaw.textured ? "tex " : "flat");
+                    r->flaw.diameter, r->flaw.cx, r->flaw.cy, AreaCode(r->flaw));
         for (const Score& s : r->scores)
             std::printf(" | %5d %5.1f %4d %s", s.foreignPixels, s.foreignPeak, s.foreignColours, s.foreign ? "F" : " ");
         std::printf("\n");
