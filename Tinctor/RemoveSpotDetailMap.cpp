@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "Tinctor/GridDiskSpans.h"
+
 namespace ImageProcess {
 
 namespace {
@@ -96,20 +98,12 @@ int RemoveSpotDetailMap::CountInDisk(double centreX, double centreY, double radi
     const double middle = (m_scale - 1) / 2.0;
     const double cellsX = (centreX - m_originX - middle) / m_scale;
     const double cellsY = (centreY - m_originY - middle) / m_scale;
-    const double cellRadius = radius / m_scale;
-    const int firstRow = std::max(static_cast<int>(std::ceil(cellsY - cellRadius)), 0);
-    const int endRow = std::min(static_cast<int>(std::floor(cellsY + cellRadius)) + 1, m_rows);
     const std::size_t stride = static_cast<std::size_t>(m_columns) + 1;
     int count = 0;
-    for (int j = firstRow; j < endRow; ++j) {
-        const double dy = j - cellsY;
-        const double half = std::sqrt(std::max(cellRadius * cellRadius - dy * dy, 0.0));
-        const int first = std::max(static_cast<int>(std::ceil(cellsX - half)), 0);
-        const int end = std::min(static_cast<int>(std::floor(cellsX + half)) + 1, m_columns);
-        if (end <= first) continue;
+    ForEachDiskSpan(cellsX, cellsY, radius / m_scale, m_columns, m_rows, [&](int j, int first, int end) {
         const int* counts = &m_counts[static_cast<std::size_t>(j) * stride];
         count += counts[end] - counts[first];
-    }
+    });
     return count;
 }
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "Tinctor/GridDiskSpans.h"
+
 namespace ImageProcess {
 
 namespace {
@@ -47,21 +49,14 @@ void RemoveSpotStructureMap::Build(const std::vector<float>& means, int columns,
 
 double RemoveSpotStructureMap::MeanInDisk(double centreI, double centreJ, double radius) const
 {
-    const int firstRow = std::max(static_cast<int>(std::ceil(centreJ - radius)), 0);
-    const int endRow = std::min(static_cast<int>(std::floor(centreJ + radius)) + 1, m_rows);
     const std::size_t stride = static_cast<std::size_t>(m_columns) + 1;
     double sum = 0.0;
     int count = 0;
-    for (int j = firstRow; j < endRow; ++j) {
-        const double dj = j - centreJ;
-        const double half = std::sqrt(std::max(radius * radius - dj * dj, 0.0));
-        const int first = std::max(static_cast<int>(std::ceil(centreI - half)), 0);
-        const int end = std::min(static_cast<int>(std::floor(centreI + half)) + 1, m_columns);
-        if (end <= first) continue;
+    ForEachDiskSpan(centreI, centreJ, radius, m_columns, m_rows, [&](int j, int first, int end) {
         const double* sums = &m_sums[static_cast<std::size_t>(j) * stride];
         sum += sums[end] - sums[first];
         count += end - first;
-    }
+    });
     return count ? sum / count : 0.0;
 }
 
