@@ -56,6 +56,18 @@ struct CRect : RECT {
         *this = r.IsRectEmpty() ? CRect() : r;
         return !IsRectEmpty();
     }
+    /// This = the smallest rectangle holding a and b; an empty one of them
+    /// is left out (both empty: (0, 0, 0, 0)). Returns whether the result is
+    /// non-empty.
+    bool UnionRect(const RECT& a, const RECT& b)
+    {
+        const CRect ra(a), rb(b);
+        if (ra.IsRectEmpty()) *this = rb.IsRectEmpty() ? CRect() : rb;
+        else if (rb.IsRectEmpty()) *this = ra;
+        else *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                           std::max(a.bottom, b.bottom));
+        return !IsRectEmpty();
+    }
     friend constexpr bool operator==(const CRect& a, const CRect& b)
     {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
