@@ -171,17 +171,59 @@ void CDibScaler::BuildLevel(int shift)
     level.iWidth = (from.iWidth + 1) / 2;
     level.iHeight = (from.iHeight + 1) / 2;
     level.vPixels.resize(static_cast<std::size_t>(level.iWidth) * level.iHeight);
+    ComputeLevelArea(shift, 0, 0, level.iWidth, level.iHeight);
+    level.bValid = true;
+}
+
+void CDibScaler::ComputeLevelArea(int shift, int x0, int y0, int x1, int y1)
+{
+    const Level* previous = shift == 1 ? nullptr : &m_vLevels[shift - 2];
+    const PixelRows from = previous ? PixelRows{reinterpret_cast<const BYTE*>(previous->vPixels.data()),
+                                                static_cast<std::ptrdiff_t>(previous->iWidth) * 4, previous->iWidth,
+                                                previous->iHeight, 4}
+                                    : m_Source;
+    Level& level = m_vLevels[shift - 1];
     const int bpp = from.iBytesPerPixel;
-    for (int y = 0; y < level.iHeight; ++y) {
+    for (int y = y0; y < y1; ++y) {
         const BYTE* row0 = from.pTop + static_cast<std::ptrdiff_t>(2 * y) * from.iStep;
         const BYTE* row1 = from.pTop + static_cast<std::ptrdiff_t>(std::min(2 * y + 1, from.iHeight - 1)) * from.iStep;
         std::uint32_t* out = level.vPixels.data() + static_cast<std::size_t>(y) * level.iWidth;
-        for (int x = 0; x < level.iWidth; ++x) {
+        for (int x = x0; x < x1; ++x) {
             const int xa = 2 * x * bpp, xb = std::min(2 * x + 1, from.iWidth - 1) * bpp;
             out[x] = Average4(Load(row0 + xa, bpp), Load(row0 + xb, bpp), Load(row1 + xa, bpp), Load(row1 + xb, bpp));
         }
     }
-    level.bValid = true;
+}
+
+void CDibScaler::Refresh(const RECT& changed)
+{
+    int x0 = std::max<int>(changed.left, 0), y0 = std::max<int>(changed.top, 0);
+    int x1 = std::min<int>(changed.right, m_Source.iWidth), y1 = std::min<int>(changed.bottom, m_Source.iHeight);
+    for (std::size_t index = 0; index < m_vLevels.size() && m_vLevels[index].bValid; ++index) {
+        if (x0 >= x1 || y0 >= y1) return;
+        // A level pixel averages the 2 × 2 block of the level above it.
+        x0 /= 2, y0 /= 2;
+        x1 = std::min((x1 + 1) / 2, m_vLevels[index].iWidth);
+        y1 = std::min((y1 + 1) / 2, m_vLevels[index].iHeight);
+        ComputeLevelArea(static_cast<int>(index) + 1, x0, y0, x1, y1);
+    }
+}
+
+void CDibScaler::CopyLevelsFrom(const CDibScaler& other)
+{
+    if (other.m_Source.iWidth != m_Source.iWidth || other.m_Source.iHeight != m_Source.iHeight) return;
+    if (m_vLevels.size() < other.m_vLevels.size()) m_vLevels.resize(other.m_vLevels.size());
+    for (std::size_t index = 0; index < m_vLevels.size(); ++index) {
+        Level& level = m_vLevels[index];
+        const bool available = index < other.m_vLevels.size() && other.m_vLevels[index].bValid;
+        // Validity is a prefix: a level is only kept while every shallower one is.
+        level.bValid = available && (index == 0 || m_vLevels[index - 1].bValid);
+        if (!level.bValid) continue;
+        const Level& from = other.m_vLevels[index];
+        level.vPixels.assign(from.vPixels.begin(), from.vPixels.end());
+        level.iWidth = from.iWidth;
+        level.iHeight = from.iHeight;
+    }
 }
 
 } // namespace ImageWindow

@@ -59,6 +59,17 @@ public:
     /// (for pictures that change while they are shown).
     static void DrawDirect(const PixelRows& source, QImage& target, const RECT& dest, const RECT& src);
 
+    /// The source's pixels changed inside `changed` (source pixels, row 0 at
+    /// the top, right/bottom exclusive): the reduced copies built so far are
+    /// recomputed over the part that area reaches, and nothing else, so they
+    /// again match a full rebuild exactly. Parts outside the source are ignored.
+    void Refresh(const RECT& changed);
+    /// Takes over the reduced copies `other` has built, for a source of the
+    /// same size whose pixels are the same as other's (a copy of them). The
+    /// buffers of this scaler are reused. Nothing happens for a source of
+    /// another size.
+    void CopyLevelsFrom(const CDibScaler& other);
+
 private:
     struct Level {
         std::vector<std::uint32_t> vPixels;
@@ -68,6 +79,8 @@ private:
     };
     const PixelRows ReducedRows(int shift);
     void BuildLevel(int shift);
+    // Recomputes level `shift` over level pixels [x0, x1) × [y0, y1).
+    void ComputeLevelArea(int shift, int x0, int y0, int x1, int y1);
 
     PixelRows m_Source;
     std::vector<Level> m_vLevels;  // index k: reduced by 2^(k+1)

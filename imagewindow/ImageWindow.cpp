@@ -161,6 +161,7 @@ int CImageWindow::SetBitmap(BITMAPINFO& header, BYTE* const pixels)
     m_iBmpHeight = header.bmiHeader.biHeight;
     m_BmpInfo = header;
     m_pBmpData = pixels;
+    ++m_uBitmapSerial;
     m_Scaler.SetSource(PixelRows::FromDib(m_BmpInfo.bmiHeader, m_pBmpData));
     MarkCacheStale();
     m_Selection.Reset(m_iBmpWidth * m_iBmpHeight);
@@ -181,6 +182,7 @@ int CImageWindow::UpdateBitmap(BITMAPINFO& header, BYTE* const pixels)
     if (!m_pBmpData || std::memcmp(&header, &m_BmpInfo, sizeof(BITMAPINFO)) != 0) return SetBitmap(header, pixels);
     if (pixels != m_pBmpData) {
         m_pBmpData = pixels;
+        ++m_uBitmapSerial;
         m_Scaler.SetSource(PixelRows::FromDib(m_BmpInfo.bmiHeader, m_pBmpData));
         MarkCacheStale();
     }
@@ -206,10 +208,12 @@ void CImageWindow::ClearBitmap()
     std::memset(&m_BmpInfo, 0, sizeof(m_BmpInfo));
     m_iBmpWidth = m_iBmpHeight = 0;
     m_pBmpData = nullptr;
+    ++m_uBitmapSerial;
     m_Scaler.Reset();
     m_rgnBitmap.DeleteObject();
     SetBarVisible(Bar::Horizontal, false);
     SetBarVisible(Bar::Vertical, false);
+    PublishPointerMapping();
     update();
 }
 
@@ -267,7 +271,10 @@ bool CImageWindow::IsMinimised() const
 
 void CImageWindow::UpdateDisplay()
 {
-    if (IsMinimised()) return;
+    if (IsMinimised()) {
+        PublishPointerMapping();
+        return;
+    }
     UpdateUI();
     CRect client;
     GetClientRect(&client);
@@ -277,7 +284,15 @@ void CImageWindow::UpdateDisplay()
     m_rcInBitmap.right = m_rcInBitmap.left + width;
     m_rcInBitmap.bottom = m_rcInBitmap.top + height;
     UpdateSelectBorderMaskDC();
+    PublishPointerMapping();
     update();
+}
+
+// The tracking threads of brush tools convert the pointer with the layout of
+// the moment; they read it through the pointer sample, never the members.
+void CImageWindow::PublishPointerMapping()
+{
+    m_PointerSample.StoreMapping(m_pBmpData != nullptr, m_rcInBitmap.TopLeft(), m_dbZoom);
 }
 
 void CImageWindow::UpdateUI()
@@ -454,7 +469,26 @@ void CImageWindow::ShowCoverImage(BOOL show, BOOL fullImage)
 {
     m_bShowCover = show;
     m_bCoverFullImage = fullImage;
+    // Whoever shows a cover next may have refilled it meanwhile.
+    if (!show) m_CoverPicture.MarkAllChanged();
     PostInvalidate();
+}
+
+void CImageWindow::InvalidateCover(const RECT& changed)
+{
+    m_CoverPicture.MarkChanged(changed);
+    PostInvalidate();
+}
+
+int CImageWindow::CopyBitmapToCover()
+{
+    if (!m_pBmpData) return 0;
+    const BITMAPINFOHEADER& h = m_BmpInfo.bmiHeader;
+    const std::size_t size = h.biSizeImage ? h.biSizeImage : DibStride(h.biWidth, h.biBitCount) * h.biHeight;
+    m_CoverBmpInfo = m_BmpInfo;
+    m_vCoverBmpData.assign(m_pBmpData, m_pBmpData + size);
+    m_CoverPicture.TakeLevelsOf(m_Scaler, PixelRows::FromDib(m_CoverBmpInfo.bmiHeader, m_vCoverBmpData.data()));
+    return 1;
 }
 
 void CImageWindow::PostInvalidate()
@@ -656,7 +690,12 @@ bool CImageWindow::DrawCover(QPainter& dc, const CRect& rcPaint, const CRect& de
     CRect to = m_bCoverFullImage ? dest : m_rcCoverBmp;
     const CRect from = m_bCoverFullImage ? src : CRect(0, 0, m_rcCoverBmp.Width(), m_rcCoverBmp.Height());
     to.OffsetRect(-rcPaint.left, -rcPaint.top);
-    CDibScaler::DrawDirect(rows, m_imgCoverBuffer, to, from);
+    // A full-size cover looks exactly like the bitmap it covers: drawn through
+    // reduced copies of its own, refreshed where a tool changed it.
+    if (m_bCoverFullImage)
+        m_CoverPicture.Draw(rows, m_imgCoverBuffer, to, from);
+    else
+        CDibScaler::DrawDirect(rows, m_imgCoverBuffer, to, from);
     dc.drawImage(QPoint(rcPaint.left, rcPaint.top), m_imgCoverBuffer);
     return true;
 }
@@ -869,6 +908,8 @@ void CImageWindow::OnSize()
         PlaceScrollBars();
 }
 
+void CImageWindow::StorePointer(const QPoint& position) { m_PointerSample.StorePosition(CPoint(position)); }
+
 // Without a capture, mouse messages reach the view only while the pointer is
 // over it (Qt would keep sending them to the widget a button went down on).
 bool CImageWindow::IsMouseDeliverable(const QPoint& position) const
@@ -883,6 +924,7 @@ void CImageWindow::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint pos = event->position().toPoint();
+    StorePointer(pos);
     if (!m_bCapture) RouteSetCursor(pos, WM_LBUTTONDOWN);
     OnLButtonDown(MouseKeyFlags(event->buttons(), event->modifiers()), CPoint(pos));
 }
@@ -900,6 +942,7 @@ void CImageWindow::mouseReleaseEvent(QMouseEvent* event)
         m_bSkipLButtonUp = FALSE;
         return;
     }
+    StorePointer(pos);
     OnLButtonUp(MouseKeyFlags(event->buttons(), event->modifiers()), CPoint(pos));
 }
 
@@ -916,6 +959,7 @@ void CImageWindow::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     if (!IsMouseDeliverable(pos)) return;
+    StorePointer(pos);
     if (!m_bCapture) RouteSetCursor(pos, WM_MOUSEMOVE);
     OnMouseMove(MouseKeyFlags(event->buttons(), event->modifiers()), CPoint(pos));
 }

@@ -28,10 +28,12 @@
 
 #include <QWidget>
 
+#include "imagewindow/CoverPicture.h"
 #include "imagewindow/CursorCache.h"
 #include "imagewindow/DibScaler.h"
 #include "imagewindow/IEmbeddedTool.h"
 #include "imagewindow/IWCursorInfo.h"
+#include "imagewindow/PointerSample.h"
 #include "imagewindow/ViewSelection.h"
 #include "platform/CPoint.h"
 #include "platform/CRect.h"
@@ -107,6 +109,11 @@ public:
     /// cleared, the scroll bars hidden, the view repainted. A loaded tool
     /// stays loaded.
     void ClearBitmap();
+    /// A number that changes whenever the shown picture is replaced
+    /// (SetBitmap, UpdateBitmap with other pixels, ClearBitmap): a tool that
+    /// copied the picture compares it to tell whether that picture is still
+    /// the one shown. UI thread.
+    std::uint64_t BitmapSerial() const { return m_uBitmapSerial; }
 
     // ---- Accessors (copies) --------------------------------------------
     /// Size of the shown bitmap in pixels; 0 without a bitmap.
@@ -212,6 +219,19 @@ public:
     void ShowCoverImage(BOOL show, BOOL fullImage);
     /// Schedules a repaint of the whole view; any thread.
     void PostInvalidate();
+    /// The full-size cover's pixels changed inside `changed` (bitmap
+    /// coordinates, row 0 at the top): its scaled copies are refreshed there,
+    /// and only there, before the next paint, which this schedules. Any
+    /// thread; call it while the cover is still locked against painting
+    /// (brush tools: under their bitmap lock), so no paint sees the new
+    /// pixels without the note.
+    void InvalidateCover(const RECT& changed);
+    /// Makes the cover a copy of the shown bitmap (CoverBmpInfo = BmpInfo,
+    /// vCoverBmpData = its pixel bytes) and takes over the bitmap's scaled
+    /// copies for it, so the first painting of the cover costs no more than
+    /// any other. Returns 0 (nothing changed) without a bitmap, else 1. UI
+    /// thread, while nothing else writes the cover.
+    int CopyBitmapToCover();
 
     // ---- Coordinates and queries ----------------------------------------
 
@@ -227,6 +247,13 @@ public:
     /// The last mouse position that no tool consumed (window coordinates);
     /// with inBitmap and a bitmap, in bitmap coordinates.
     CPoint GetCursorPos(BOOL inBitmap) const;
+    /// Where the pointer was last seen by the view (every mouse move, press
+    /// and release the view received, consumed by a tool or not; while the
+    /// mouse is captured also outside the view): window coordinates, or with
+    /// inBitmap and a bitmap, bitmap coordinates as FromWndToBitmap computes
+    /// them with the scroll position and zoom of the last layout (not clipped
+    /// to the image). Any thread: a brush tool's tracking thread samples it.
+    CPoint GetPointerPos(BOOL inBitmap) const { return m_PointerSample.Get(inBitmap != FALSE); }
     /// The colour shown at a point (COLORREF: red in bits 0-7): in window
     /// coordinates with inWindow, else in bitmap coordinates. The background
     /// colour without a bitmap and for points outside the usable area or
@@ -366,6 +393,8 @@ private:
     void RouteSetCursor(const QPoint& position, UINT message);
     bool IsMouseDeliverable(const QPoint& position) const;
     void MarkCacheStale() { m_bBitmapChanged = TRUE; }
+    void PublishPointerMapping();
+    void StorePointer(const QPoint& position);
 
     // Members in the order of the view's data model.
     bool m_bCreated{false};
@@ -414,6 +443,9 @@ private:
     std::map<UINT_PTR, int> m_mapTimers;  // timer id → Qt timer id
     CDibScaler m_Scaler;
     QImage m_imgCoverBuffer;  // reused frame for drawing the cover image
+    CCoverPicture m_CoverPicture;      // scaled drawing of a full-size cover
+    CPointerSample m_PointerSample;    // sampled by brush tools' threads
+    std::uint64_t m_uBitmapSerial{0};
 };
 
 } // namespace ImageWindow
