@@ -1,6 +1,7 @@
 #include "app/AppToolArray.h"
 
 #include "imagewindow/ImageMover.h"
+#include "imagewindow/tools/DodgeBurn.h"
 #include "imagewindow/tools/RegionSelector.h"
 #include "imagewindow/tools/SpotRemover.h"
 
@@ -9,6 +10,7 @@ void CAppToolArray::CreateAll()
     Clear();
     m_tools[0] = std::make_unique<ImageWindow::EmbeddedTool::ImageMover>();
     m_tools[1] = std::make_unique<ImageWindow::EmbeddedTool::RegionSelector>();
+    m_tools[3] = std::make_unique<ImageWindow::EmbeddedTool::DodgeBurn>();
     m_tools[4] = std::make_unique<ImageWindow::EmbeddedTool::SpotRemover>();
 }
 

@@ -4,31 +4,13 @@
 #include <cmath>
 #include <cstring>
 
-#include <QCursor>
-
 #include "Tracewell/Log.h"
 #include "imagewindow/ImageWindow.h"
 #include "imagewindow/ViewNotify.h"
+#include "imagewindow/tools/RoundCursor.h"
+#include "imagewindow/tools/SettingsBlob.h"
 
 namespace ImageWindow::EmbeddedTool {
-
-namespace {
-
-std::int32_t ReadInt32(const std::vector<BYTE>& blob, std::size_t offset)
-{
-    const std::uint32_t v = static_cast<std::uint32_t>(blob[offset]) | (static_cast<std::uint32_t>(blob[offset + 1]) << 8) |
-                            (static_cast<std::uint32_t>(blob[offset + 2]) << 16) |
-                            (static_cast<std::uint32_t>(blob[offset + 3]) << 24);
-    return static_cast<std::int32_t>(v);
-}
-
-void AppendInt32(std::vector<BYTE>& blob, std::int32_t value)
-{
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) blob.push_back(static_cast<BYTE>((v >> shift) & 0xFF));
-}
-
-} // namespace
 
 SpotRemover::SpotRemover() : IEmbeddedTool(L"spot_remover", SETTINGS_VERSION) {}
 
@@ -39,27 +21,15 @@ int SpotRemover::SetSize(int size)
     return previous;
 }
 
-int SpotRemover::CursorRadius(double zoom, int size)
-{
-    // Bounded before the conversion: a radius this large fails as a cursor anyway.
-    const double radius = std::min(zoom * 0.5 * size + 0.5, 1.0e9);
-    return std::max(static_cast<int>(radius), 1);
-}
+int SpotRemover::CursorRadius(double zoom, int size) { return RoundCursor::Radius(zoom, size); }
 
-int SpotRemover::CursorImageSize(int radius)
-{
-    static constexpr std::pair<int, int> kSteps[] = {{1024, 4096}, {512, 2048}, {256, 1024}, {128, 512}, {64, 256},
-                                                     {32, 128},    {24, 64},    {16, 48},    {8, 32}};
-    for (const auto& [minRadius, imageSize] : kSteps)
-        if (radius >= minRadius) return imageSize;
-    return 16;
-}
+int SpotRemover::CursorImageSize(int radius) { return RoundCursor::ImageSize(radius); }
 
 void SpotRemover::SerializeToolSettings(std::vector<BYTE>& out) const
 {
     out.clear();
-    AppendInt32(out, SETTINGS_VERSION);
-    AppendInt32(out, m_iSize);
+    SettingsBlob::AppendInt32(out, SETTINGS_VERSION);
+    SettingsBlob::AppendInt32(out, m_iSize);
 }
 
 int SpotRemover::UnserializeToolSettings(const std::vector<BYTE>& in)
@@ -75,7 +45,7 @@ int SpotRemover::UnserializeToolSettings(const std::vector<BYTE>& in)
                      L"Invalid parameter data size for version %d.", 1);
             return 0;
         }
-        m_iSize = ReadInt32(in, 4);
+        m_iSize = SettingsBlob::ReadInt32(in, 4);
     }
     m_iSize = std::clamp<std::int32_t>(m_iSize, 1, MAX_SIZE);
     return 1;
@@ -83,20 +53,9 @@ int SpotRemover::UnserializeToolSettings(const std::vector<BYTE>& in)
 
 int SpotRemover::OnSetCursor(QWidget*, UINT, UINT)
 {
-    if (!m_pView) return 0;
-    CRect client;
-    m_pView->GetClientRect(&client);
-    if (!client.PtInRect(CPoint(m_pView->mapFromGlobal(QCursor::pos())))) return 0;
-    const int radius = CursorRadius(m_pView->dbZoom(), m_iSize);
-    const int imageSize = CursorImageSize(radius);
-    m_CursorInfo.iRadius = radius;
-    m_CursorInfo.iImageSize = imageSize;
-    m_CursorInfo.iHotSpotX = imageSize / 2;
-    m_CursorInfo.iHotSpotY = imageSize / 2;
-    HCURSOR cursor = m_pView->AquireCursor(m_CursorInfo);
-    if (!cursor) return 0;
-    m_pView->SetCursor(cursor);
-    return 1;
+    if (!m_pView || !RoundCursor::IsPointerOverClient(*m_pView)) return 0;
+    m_CursorInfo = RoundCursor::Describe(m_pView->dbZoom(), m_iSize);
+    return RoundCursor::Show(*m_pView, m_CursorInfo) ? 1 : 0;
 }
 
 int SpotRemover::OnLButtonUp(UINT, CPoint point)
