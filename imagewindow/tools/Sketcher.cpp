@@ -67,14 +67,19 @@ void Sketcher::GetPen(emStyle& style, int& size, int& hardness, int& opacity) co
     opacity = m_pen.iOpacity;
 }
 
-// The weights scale in double precision by the opacity rounded to single
-// precision: with opacity 1 a weight of 50 becomes 0 (0.01f lies below 0.01).
+// In double precision by the opacity rounded to single precision: with
+// opacity 1 a weight of 50 becomes 0 (0.01f lies below 0.01).
+std::int32_t Sketcher::ScaleWeight(std::int32_t weight, int opacity)
+{
+    const double scale = static_cast<float>(opacity / 100.0);
+    return static_cast<std::int32_t>(weight * scale + 0.5);
+}
+
 void Sketcher::BuildPenWeights(int size, int hardness, int opacity)
 {
     ImageProcess::CreateMask(m_pen.vWeights, m_bmiPenMask, ImageProcess::MASK_TYPE_ROUND, size,
                              static_cast<float>(hardness / 100.0));
-    const double scale = static_cast<float>(opacity / 100.0);
-    for (std::int32_t& w : m_pen.vWeights) w = static_cast<std::int32_t>(w * scale + 0.5);
+    for (std::int32_t& w : m_pen.vWeights) w = ScaleWeight(w, opacity);
 }
 
 void Sketcher::UpdatePenGeometry()

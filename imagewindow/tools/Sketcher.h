@@ -100,6 +100,9 @@ public:
     /// How far a stamp reaches from its centre pixel: left = top = size / 2,
     /// right = bottom = size - size / 2 - 1.
     CRect GetPenExtent() const { return m_rcPenExtent; }
+    /// A pen weight scaled by `opacity` (1 to 100): trunc(weight × (opacity /
+    /// 100 rounded to single precision) + 0.5), computed in double precision.
+    static std::int32_t ScaleWeight(std::int32_t weight, int opacity);
     /// Stamp centres that can touch the image: (-left extent, -top extent,
     /// width + right extent, height + bottom extent).
     CRect GetValidCenter() const { return m_rcValidCenter; }

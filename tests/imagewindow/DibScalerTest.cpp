@@ -79,3 +79,42 @@ TEST(DibScaler, RejectsMissingSourcesAndEmptyRectangles)
     EXPECT_EQ(target.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(target.pixel(7, 7), qRgb(0, 0, 0));
 }
+
+TEST(DibScaler, RefreshingChangedPartsMatchesAFreshBuildAndCopiedLevelsDrawTheSame)
+{
+    std::mt19937 random(11);
+    for (int bits : {24, 32}) {
+        TestDib dib(203, 141, bits, Pattern);
+        const PixelRows rows = PixelRows::FromDib(dib.info.bmiHeader, dib.pixels.data());
+        const RECT all{0, 0, 203, 141}, small{0, 0, 13, 9};  // reduced 15 times: four levels deep
+        CDibScaler kept;
+        kept.SetSource(rows);
+        QImage before(13, 9, QImage::Format_RGB32);
+        kept.Draw(before, small, all);
+        TestDib copy = dib;
+        CDibScaler adopted;
+        adopted.SetSource(PixelRows::FromDib(copy.info.bmiHeader, copy.pixels.data()));
+        adopted.CopyLevelsFrom(kept);
+        for (int round = 0; round < 6; ++round) {
+            // Paint a random block of both copies, refresh only there.
+            const int l = random() % 200, t = random() % 138;
+            const RECT changed{l, t, l + 1 + static_cast<LONG>(random() % 40), t + 1 + static_cast<LONG>(random() % 30)};
+            for (TestDib* d : {&dib, &copy})
+                for (int y = changed.top; y < std::min<LONG>(changed.bottom, 141); ++y)
+                    for (int x = changed.left; x < std::min<LONG>(changed.right, 203); ++x)
+                        d->pixels[DibStride(203, bits) * (140 - y) + x * (bits / 8)] ^= 0x5A;
+            kept.Refresh(changed);
+            adopted.Refresh(changed);
+        }
+        CDibScaler fresh;
+        fresh.SetSource(rows);
+        QImage expected(13, 9, QImage::Format_RGB32), refreshed(13, 9, QImage::Format_RGB32),
+            viaCopy(13, 9, QImage::Format_RGB32);
+        fresh.Draw(expected, small, all);
+        kept.Draw(refreshed, small, all);
+        adopted.Draw(viaCopy, small, all);
+        EXPECT_NE(expected, before);  // the changes show at this scale
+        EXPECT_EQ(refreshed, expected) << bits;
+        EXPECT_EQ(viaCopy, expected) << bits;
+    }
+}

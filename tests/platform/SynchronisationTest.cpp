@@ -94,6 +94,50 @@ TEST(Event, ManualResetReleasesEveryWaiterAndAutomaticJustOne)
     }
 }
 
+TEST(Event, WaitAnyTakesTheFirstSignalledInListOrder)
+{
+    CEvent stop(CEvent::ResetMode::Manual), begin(CEvent::ResetMode::Automatic);
+    EXPECT_EQ(CEvent::WaitAny({&stop, &begin}, 0), WAIT_TIMEOUT);
+    begin.Set();
+    EXPECT_EQ(CEvent::WaitAny({&stop, nullptr, &begin}, 0), WAIT_OBJECT_0 + 2);
+    EXPECT_FALSE(begin.IsSignalled());  // an automatic event is consumed
+    begin.Set();
+    stop.Set();
+    EXPECT_EQ(CEvent::WaitAny({&stop, &begin}, 0), WAIT_OBJECT_0);  // the earlier one wins
+    EXPECT_TRUE(stop.IsSignalled());    // a manual one stays set
+    EXPECT_TRUE(begin.IsSignalled());   // and the one not taken is left alone
+    const auto start = std::chrono::steady_clock::now();
+    stop.Reset();
+    begin.Reset();
+    EXPECT_EQ(CEvent::WaitAny({&stop, &begin}, 30), WAIT_TIMEOUT);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+TEST(Event, WaitAnySleepsUntilAnotherThreadSetsOneAndDeregisters)
+{
+    for (int which = 0; which < 2; ++which) {
+        CEvent first(CEvent::ResetMode::Automatic), second(CEvent::ResetMode::Manual);
+        CEvent waiting(CEvent::ResetMode::Manual);
+        DWORD result = WAIT_TIMEOUT;
+        std::thread waiter([&] {
+            waiting.Set();
+            result = CEvent::WaitAny({&first, &second}, INFINITE);
+        });
+        waiting.Wait(INFINITE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        (which ? second : first).Set();
+        waiter.join();
+        EXPECT_EQ(result, WAIT_OBJECT_0 + which);
+    }
+    // Setting events after a WaitAny returned must not touch its finished waiter.
+    CEvent a(CEvent::ResetMode::Automatic), b(CEvent::ResetMode::Automatic);
+    a.Set();
+    EXPECT_EQ(CEvent::WaitAny({&a, &b}, INFINITE), WAIT_OBJECT_0);
+    b.Set();
+    a.Set();
+    EXPECT_EQ(b.Wait(0), WAIT_OBJECT_0);
+}
+
 TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
 {
     CCriticalSection cs;
