@@ -128,7 +128,8 @@ int Sketcher::thdSketching(Sketcher* engine)
 }
 
 // One stroke on the sketching thread: shows the cover, processes batches of
-// at least five positions every 10 ms, and once EndSketching raised the end
+// at least five positions every 10 ms (fewer once the pointer rests), and
+// once EndSketching raised the end
 // (after the tracking thread stopped) the rest of the queue, whatever its
 // size; then answers evSketchingDone. A stop request ends the stroke the same way.
 void Sketcher::RunStroke()
@@ -139,8 +140,13 @@ void Sketcher::RunStroke()
     if (m_pView) m_pView->ShowCoverImage(TRUE, TRUE);
     PointList local;
     while (CEvent::WaitAny({&m_evSketchingEnd, &m_evStopSketchingThread}, kBatchPeriod) == WAIT_TIMEOUT) {
+        const std::size_t held = local.size();
         DrainTrackedPoints(local);
-        if (local.size() >= kBatchPoints) ProcessSketching(local);
+        // While the pointer moves, batches gather five positions; when it
+        // rests, the positions held back are painted at once, so the stroke
+        // never lags behind a pointer that stopped.
+        const bool resting = local.size() == held && held >= 2;
+        if (local.size() >= kBatchPoints || resting) ProcessSketching(local);
     }
     DrainTrackedPoints(local);
     ProcessSketching(local);

@@ -136,6 +136,24 @@ TEST_F(DodgeBurnInView, GoingBackAndForthStaysAtOneStrengthASecondStrokeAddsUp)
     EXPECT_EQ(Result(30, 40), kDodged);
 }
 
+TEST_F(DodgeBurnInView, TheViewShowsTheStrokeUpToAPointerAtRestBeforeTheRelease)
+{
+    Press(At(20, 40));
+    QTest::qWait(25);
+    Move(At(40, 40), Qt::LeftButton);
+    QTest::qWait(25);
+    Move(At(60, 40), Qt::LeftButton);
+    QTest::qWait(80);  // fewer positions than a batch gathers, then the pointer rests
+    const QImage shown = Screen();
+    EXPECT_TRUE(view.bShowCover());
+    for (int x : {20, 40, 60}) {
+        const QPoint p = At(x, 40);
+        EXPECT_EQ(qBlue(shown.pixel(p)), kDodged) << x;
+    }
+    EXPECT_EQ(qBlue(shown.pixel(At(70, 40))), kGreyLevel);
+    Release(At(60, 40));
+}
+
 TEST_F(DodgeBurnInView, APenReachingOverTheEdgeChangesOnlyThePicture)
 {
     Drag({{1, 1}, {-30, -20}, {kWidth + 40, kHeight + 30}});
