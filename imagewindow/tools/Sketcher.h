@@ -43,6 +43,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -249,6 +250,9 @@ private:
     void StampPoint(const CPoint& point);
     void WaitForFinalBatch();
     void NoteBatch(bool started);
+    int LaunchThread(std::thread& thread, int (*body)(Sketcher*), std::initializer_list<CEvent*> events);
+    void JoinThread(std::thread& thread, CEvent& stop, CEvent& stopped, const wchar_t* function,
+                    const wchar_t* costLine);
     static std::int64_t SteadyNs();
 
     SketchPen m_pen;

@@ -31,51 +31,51 @@ int ElapsedMs(std::int64_t startNs, std::int64_t endNs) { return static_cast<int
 int Sketcher::StartSketchingThread()
 {
     if (m_SketchingThread.joinable()) StopSketchingThread();
-    m_evSketchingBegin.Reset();
-    m_evStopSketchingThread.Reset();
-    m_evSketchingThreadStopped.Reset();
-    try {
-        m_SketchingThread = std::thread(&Sketcher::thdSketching, this);
-    } catch (const std::system_error&) {
-        return 0;
-    }
-    return 1;
+    return LaunchThread(m_SketchingThread, &Sketcher::thdSketching,
+                        {&m_evSketchingBegin, &m_evStopSketchingThread, &m_evSketchingThreadStopped});
 }
 
 void Sketcher::StopSketchingThread()
 {
-    if (!m_SketchingThread.joinable()) return;
-    const std::int64_t start = SteadyNs();
-    m_evStopSketchingThread.Set();
-    m_evSketchingThreadStopped.Wait(INFINITE);
-    m_SketchingThread.join();
-    WriteLog(LOG_LEVEL_INFO, kModule, L"Sketcher::StopSketchingThread", L"Stop Sketching-thread cost %dms.",
-             ElapsedMs(start, SteadyNs()));
+    JoinThread(m_SketchingThread, m_evStopSketchingThread, m_evSketchingThreadStopped,
+               L"Sketcher::StopSketchingThread", L"Stop Sketching-thread cost %dms.");
 }
 
 int Sketcher::StartMouseTrackingThread()
 {
     if (m_MouseTrackingThread.joinable()) StopMouseTrackingThread();
-    m_evMouseTrackingBegin.Reset();
-    m_evStopMouseTrackingThread.Reset();
-    m_evMouseTrackingThreadStopped.Reset();
+    return LaunchThread(m_MouseTrackingThread, &Sketcher::thdMouseTracking,
+                        {&m_evMouseTrackingBegin, &m_evStopMouseTrackingThread, &m_evMouseTrackingThreadStopped});
+}
+
+void Sketcher::StopMouseTrackingThread()
+{
+    JoinThread(m_MouseTrackingThread, m_evStopMouseTrackingThread, m_evMouseTrackingThreadStopped,
+               L"Sketcher::StopMouseTrackingThread", L"Stop MouseTracking-thread cost %dms.");
+}
+
+// Resets the thread's events, then starts it; 0 when it cannot be started.
+int Sketcher::LaunchThread(std::thread& thread, int (*body)(Sketcher*), std::initializer_list<CEvent*> events)
+{
+    for (CEvent* event : events) event->Reset();
     try {
-        m_MouseTrackingThread = std::thread(&Sketcher::thdMouseTracking, this);
+        thread = std::thread(body, this);
     } catch (const std::system_error&) {
         return 0;
     }
     return 1;
 }
 
-void Sketcher::StopMouseTrackingThread()
+// Asks the thread to stop, waits until it said it stopped, and logs how long that took.
+void Sketcher::JoinThread(std::thread& thread, CEvent& stop, CEvent& stopped, const wchar_t* function,
+                          const wchar_t* costLine)
 {
-    if (!m_MouseTrackingThread.joinable()) return;
+    if (!thread.joinable()) return;
     const std::int64_t start = SteadyNs();
-    m_evStopMouseTrackingThread.Set();
-    m_evMouseTrackingThreadStopped.Wait(INFINITE);
-    m_MouseTrackingThread.join();
-    WriteLog(LOG_LEVEL_INFO, kModule, L"Sketcher::StopMouseTrackingThread", L"Stop MouseTracking-thread cost %dms.",
-             ElapsedMs(start, SteadyNs()));
+    stop.Set();
+    stopped.Wait(INFINITE);
+    thread.join();
+    WriteLog(LOG_LEVEL_INFO, kModule, function, costLine, ElapsedMs(start, SteadyNs()));
 }
 
 // Sleeps on its events between strokes. During a stroke it samples every

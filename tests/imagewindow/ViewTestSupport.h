@@ -47,6 +47,15 @@ struct TestDib {
     }
 };
 
+/// A settings blob of little-endian 32-bit integers.
+inline std::vector<BYTE> Int32Blob(std::initializer_list<int> values)
+{
+    std::vector<BYTE> blob;
+    for (int v : values)
+        for (int shift = 0; shift < 32; shift += 8) blob.push_back(static_cast<BYTE>((v >> shift) & 0xFF));
+    return blob;
+}
+
 /// Asymmetric test pattern: every pixel of a picture up to 256 × 256 differs.
 inline QRgb Pattern(int x, int y) { return qRgb(x & 0xFF, y & 0xFF, (x * 7 + y * 13) & 0xFF); }
 

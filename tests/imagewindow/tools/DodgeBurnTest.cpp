@@ -84,14 +84,6 @@ std::vector<UINT> ToolCodes(const NotifyRecorder& parent)
     return codes;
 }
 
-std::vector<BYTE> Blob(std::initializer_list<int> values)
-{
-    std::vector<BYTE> blob;
-    for (int v : values)
-        for (int shift = 0; shift < 32; shift += 8) blob.push_back(static_cast<BYTE>((v >> shift) & 0xFF));
-    return blob;
-}
-
 } // namespace
 
 TEST_F(DodgeBurnInView, AClickLightensOneFootprintAndABurnDarkensIt)
@@ -233,13 +225,13 @@ TEST(DodgeBurnSettings, TheBlobCarriesTheMode)
     DodgeBurn tool;
     EXPECT_STREQ(tool.GetToolName(), L"dodge_burn");
     EXPECT_EQ(tool.bDodge(), 1);
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 30, 90, 80, 0})), 1);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1, 0, 30, 90, 80, 0})), 1);
     EXPECT_EQ(tool.bDodge(), 0);
     std::vector<BYTE> blob;
     tool.SerializeToolSettings(blob);
-    EXPECT_EQ(blob, Blob({1, 0, 30, 90, 80, 0}));
+    EXPECT_EQ(blob, Int32Blob({1, 0, 30, 90, 80, 0}));
     CorvaneTest::LogWatch log;
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 30, 90, 80})), 0);  // the engine's 20 bytes are too few
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1, 0, 30, 90, 80})), 0);  // the engine's 20 bytes are too few
     EXPECT_TRUE(log.Contains("DodgeBurn::UnserializeToolSettings: Invalid parameter data size for version 1."));
     EXPECT_EQ(tool.bDodge(), 0);
 }

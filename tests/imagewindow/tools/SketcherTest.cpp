@@ -54,14 +54,6 @@ protected:
     int MaskAt(int x, int y) const { return tool.GetStrokeMask()[static_cast<std::size_t>(29 - y) * 40 + x]; }
 };
 
-std::vector<BYTE> Blob(std::initializer_list<int> values)
-{
-    std::vector<BYTE> blob;
-    for (int v : values)
-        for (int shift = 0; shift < 32; shift += 8) blob.push_back(static_cast<BYTE>((v >> shift) & 0xFF));
-    return blob;
-}
-
 } // namespace
 
 TEST(SketcherPen, WeightsScaleByTheOpacityRoundedToSinglePrecision)
@@ -181,22 +173,22 @@ TEST_F(SketcherInView, TheSettingsBlob)
     ASSERT_EQ(tool.SetPen(STYLE_ROUND, 9, 80, 70), 1);
     std::vector<BYTE> blob;
     tool.SerializeToolSettings(blob);
-    EXPECT_EQ(blob, Blob({1, 0, 9, 80, 70}));
+    EXPECT_EQ(blob, Int32Blob({1, 0, 9, 80, 70}));
 
     CorvaneTest::LogWatch log;
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({0, 5, 5, 5, 5})), 1);  // an older version: nothing changes
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({0, 5, 5, 5, 5})), 1);  // an older version: nothing changes
     EXPECT_EQ(tool.GetSketchPen().iSize, 9);
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 5, 50})), 0);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1, 0, 5, 50})), 0);
     EXPECT_TRUE(log.Contains("Sketcher::UnserializeToolSettings: Invalid parameter data size for version 1."));
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1})), 0);
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({2, 0, 5, 50, 50})), 0);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1})), 0);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({2, 0, 5, 50, 50})), 0);
     EXPECT_EQ(log.Count("Invalid parameter data size or version."), 2);
 
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 21, 40, 60})), 1);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1, 0, 21, 40, 60})), 1);
     EXPECT_EQ(tool.GetSketchPen().vWeights.size(), 21u * 21u);  // a valid pen is built at once
     EXPECT_EQ(tool.GetSketchPen().ptHotSpot.x, 10);
     // Out of range: taken as it is, said in the log, and no stroke paints with it.
-    EXPECT_EQ(tool.UnserializeToolSettings(Blob({1, 0, 9000, -3, 60})), 1);
+    EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({1, 0, 9000, -3, 60})), 1);
     emStyle style;
     int size, hardness, opacity;
     tool.GetPen(style, size, hardness, opacity);
