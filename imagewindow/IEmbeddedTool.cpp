@@ -43,6 +43,7 @@ int IEmbeddedTool::OnSysKeyDown(UINT, UINT, UINT) { return 0; }
 int IEmbeddedTool::OnSysKeyUp(UINT, UINT, UINT) { return 0; }
 int IEmbeddedTool::OnCaptureChanged(QWidget*) { return 0; }
 void IEmbeddedTool::OnZoomChanged() {}
+void IEmbeddedTool::OnBitmapChanged() {}
 BOOL IEmbeddedTool::IsMovingSelection() const { return FALSE; }
 const BYTE* IEmbeddedTool::GetBitmap(BITMAPINFO&) const { return nullptr; }
 

@@ -90,6 +90,10 @@ public:
     virtual int OnCaptureChanged(QWidget* newOwner);
     /// Called after every zoom change of the view.
     virtual void OnZoomChanged();
+    /// The view's picture was replaced (SetBitmap, UpdateBitmap with other
+    /// pixels, ClearBitmap): a tool working on a copy of the old picture
+    /// lets that work go.
+    virtual void OnBitmapChanged();
 
     /// True while the tool drags the view's selection to a new place; the
     /// view's moving selection border then stands still. Default FALSE.

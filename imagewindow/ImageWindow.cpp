@@ -173,6 +173,7 @@ int CImageWindow::SetBitmap(BITMAPINFO& header, BYTE* const pixels)
     m_rgnBitmap.CreateRectRgn(0, 0, m_iBmpWidth, m_iBmpHeight);
     // The zoom survives a new bitmap unless it would make this one too large.
     if (!SetZoom(m_dbZoom)) SetZoom(1.0);
+    if (m_pTool) m_pTool->OnBitmapChanged();
     return 1;
 }
 
@@ -185,6 +186,7 @@ int CImageWindow::UpdateBitmap(BITMAPINFO& header, BYTE* const pixels)
         ++m_uBitmapSerial;
         m_Scaler.SetSource(PixelRows::FromDib(m_BmpInfo.bmiHeader, m_pBmpData));
         MarkCacheStale();
+        if (m_pTool) m_pTool->OnBitmapChanged();
     }
     update();
     return 1;
@@ -215,6 +217,7 @@ void CImageWindow::ClearBitmap()
     SetBarVisible(Bar::Vertical, false);
     PublishPointerMapping();
     update();
+    if (m_pTool) m_pTool->OnBitmapChanged();
 }
 
 // ---- Zoom and position -----------------------------------------------------

@@ -281,4 +281,12 @@ int Sketcher::OnCaptureChanged(QWidget* newOwner)
 
 void Sketcher::OnZoomChanged() { OnSetCursor(m_pView, 0, WM_SETCURSOR); }
 
+void Sketcher::OnBitmapChanged()
+{
+    if (!m_bSketching) return;
+    WriteLog(LOG_LEVEL_WARNING, kModule, L"Sketcher::OnBitmapChanged",
+             L"The picture changed during the stroke; the stroke is dropped.");
+    AbandonStroke();
+}
+
 } // namespace ImageWindow::EmbeddedTool

@@ -181,6 +181,10 @@ public:
     int OnCaptureChanged(QWidget* newOwner) override;
     /// The pen cursor follows the new zoom.
     void OnZoomChanged() override;
+    /// The view's picture was replaced during a stroke (an undo or a turn
+    /// arrived): the stroke, painted on the old picture, ends there without
+    /// being reported (logged as a warning) and the cover is hidden.
+    void OnBitmapChanged() override;
 
 protected:
     /// `name` and `settingsVersion` as IEmbeddedTool takes them.
@@ -212,7 +216,8 @@ protected:
     /// the view's parent; otherwise the stroke is dropped with a warning.
     /// Then the cover is hidden. UI thread.
     void FinishStrokeOnCover(UINT endCode);
-    /// Ends a running stroke without reporting it and hides the cover.
+    /// Ends a running stroke without reporting it, hides the cover and
+    /// releases the mouse.
     void AbandonStroke();
     /// Reads a settings blob of exactly `size` bytes whose first 20 bytes
     /// are the engine's, logging failures under `function`; 2 when a

@@ -278,7 +278,9 @@ void Sketcher::AbandonStroke()
 {
     if (!m_bSketching) return;
     Sketcher::EndSketching();
-    if (m_pView) m_pView->ShowCoverImage(FALSE, FALSE);
+    if (!m_pView) return;
+    m_pView->ShowCoverImage(FALSE, FALSE);
+    m_pView->ReleaseCapture();
 }
 
 } // namespace ImageWindow::EmbeddedTool

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QTest>
+#include <QTransform>
 #include <QWindow>
 
 #include "MainWndTestSupport.h"
@@ -59,6 +60,17 @@ protected:
         return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
     }
 
+    // The brush's finished picture, row 0 at the top.
+    QImage ToolPicture() const
+    {
+        BITMAPINFO header{};
+        const BYTE* bits = tool->GetBitmap(header);
+        const BITMAPINFOHEADER& h = header.bmiHeader;
+        const QImage rows(bits, h.biWidth, h.biHeight, static_cast<qsizetype>(DibStride(h.biWidth, h.biBitCount)),
+                          QImage::Format_BGR888);
+        return rows.mirrored(false, true).convertToFormat(QImage::Format_RGB888);
+    }
+
     DodgeBurn* tool{nullptr};
 };
 
@@ -97,6 +109,7 @@ TEST_F(DodgeBurnStroke, ADragLightensItsPathRecordsOneStepAndCtrlZRestoresThePho
         ASSERT_EQ(Shown(x, 75), after.pixel(x, 75)) << x;  // what the view shows is what was recorded
     }
     for (int y = 75; y <= 115; ++y) ASSERT_TRUE(lighter(160, y)) << y;
+    EXPECT_EQ(after, ToolPicture());  // the operator took over exactly the brush's picture
     for (int y = 0; y < 150; ++y)
         for (int x = 0; x < 200; ++x) {
             const bool onRow = x >= 34 && x <= 166 && y >= 69 && y <= 81;
@@ -112,4 +125,26 @@ TEST_F(DodgeBurnStroke, ADragLightensItsPathRecordsOneStepAndCtrlZRestoresThePho
     EXPECT_EQ(CurrentSnapshot(), before);
     EXPECT_EQ(Shown(100, 75), before.pixel(100, 75));
     EXPECT_EQ(HistorySize(), entries + 1);  // the step stays for Redo
+}
+
+TEST_F(DodgeBurnStroke, ATurnTypedDuringADragDropsTheStrokeAndKeepsTheTurn)
+{
+    const QImage before = CurrentSnapshot();
+    const std::size_t entries = HistorySize();
+    QWindow* window = dialog->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, InWindow(40, 75));
+    QTest::qWait(20);
+    QTest::mouseMove(window, InWindow(100, 75));
+    QTest::qWait(30);
+    QTest::keyClick(window, Qt::Key_R);  // a quarter turn while the button is held
+    WaitForOperation();
+    Pump();
+    EXPECT_FALSE(tool->IsSketching());
+    QTest::mouseMove(window, InWindow(120, 90));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, InWindow(120, 90));
+    Pump();
+    ASSERT_EQ(HistorySize(), entries + 1);  // the turn, and no stroke over it
+    EXPECT_EQ(CurrentSnapshot(), before.transformed(QTransform().rotate(90)));
+    EXPECT_FALSE(dialog->GetDisplayWnd().bShowCover());
+    EXPECT_EQ(dialog->GetDisplayWnd().iBmpWidth(), 150);
 }

@@ -189,10 +189,14 @@ TEST_F(DodgeBurnInView, AStrokeOverAReplacedPhotoIsDropped)
     Press(At(30, 30));
     QTest::qWait(30);
     ASSERT_EQ(view.UpdateBitmap(other.info, other.pixels.data()), 1);  // an undo arrived meanwhile
-    Release(At(30, 30));
-    EXPECT_EQ(ToolCodes(parent), (std::vector<UINT>{IWN_DODGE_START}));
-    EXPECT_TRUE(log.Contains("The picture changed during the stroke; the stroke is dropped."));
+    EXPECT_FALSE(tool.IsSketching());
     EXPECT_FALSE(view.bShowCover());
+    EXPECT_FALSE(view.HasCapture());
+    EXPECT_TRUE(log.Contains("The picture changed during the stroke; the stroke is dropped."));
+    Move(At(50, 30), Qt::LeftButton);
+    Release(At(50, 30));
+    EXPECT_EQ(ToolCodes(parent), (std::vector<UINT>{IWN_DODGE_START}));
+    EXPECT_EQ(qBlue(Screen().pixel(At(30, 30))), qBlue(Pattern(30, 30)));  // the new photo, unpainted
 }
 
 TEST_F(DodgeBurnInView, AStrokeOnATurnedPhotoPaintsWhereThePointerIs)
