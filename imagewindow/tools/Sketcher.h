@@ -38,6 +38,16 @@
 // runs through that thread completely. The final batch runs after the
 // tracking thread stopped, so it sees every sampled point.
 //
+// A brush built on the engine (DodgeBurn is one):
+//   - starts a stroke from its OnLButtonDown with StartSketching (extended by
+//     its start notification) and ends it from OnLButtonUp with EndSketching,
+//     which it overrides: the engine's end, then FinishStrokeOnCover with its
+//     end notification; a lost capture ends the stroke through the same
+//     override, a replaced picture or an unloading through AbandonStroke;
+//   - overrides ProcessLineSegment: the engine's stamping first, then its
+//     pixels into the view's cover under m_csBitmap, followed (still under
+//     the lock) by CImageWindow::InvalidateCover for the area it wrote.
+//
 // Coordinates: image pixels with row 0 at the top unless a function says
 // otherwise; rectangles have exclusive right and bottom edges.
 
