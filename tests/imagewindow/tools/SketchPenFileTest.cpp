@@ -44,7 +44,7 @@ TEST(SketchPenFile, LoadsWholeRecordsAndStopsAtTheFirstShortOne)
 {
     CorvaneTest::TempFolder folder;
     std::vector<std::uint8_t> damaged = PenFile(2, {3, 4});
-    damaged.resize(damaged.size() - 30);  // half of the second record's weights
+    damaged.erase(damaged.end() - 30, damaged.end());  // half of the second record's weights
     Write(folder.File("b_damaged.sp"), damaged);
     Write(folder.File("a_two.SP"), PenFile(2, {2, 5}));
     Write(folder.File("c_other.spx"), PenFile(1, {2}));  // not a pen file
