@@ -129,9 +129,9 @@ int Sketcher::thdSketching(Sketcher* engine)
 
 // One stroke on the sketching thread: shows the cover, processes batches of
 // at least five positions every 10 ms (fewer once the pointer rests), and
-// once EndSketching raised the end
-// (after the tracking thread stopped) the rest of the queue, whatever its
-// size; then answers evSketchingDone. A stop request ends the stroke the same way.
+// once EndSketching raised the end (after the tracking thread stopped) the
+// rest of the queue, whatever its size; then answers evSketchingDone. A stop
+// request ends the stroke the same way.
 void Sketcher::RunStroke()
 {
     m_evSketchingBegin.Reset();
