@@ -219,6 +219,13 @@ protected:
     /// becomes the last stamp. `rcDirty` is the rectangle the points can
     /// touch. Returns 1 when at least one point was stamped, else 0.
     virtual int ProcessLineSegment(PointList& points, CRect& rcDirty);
+    /// The stamping itself, for brushes whose stamps land elsewhere than the
+    /// path (the clone stamp stamps at the source): spacing is measured
+    /// between the path's points `points`, the pen is stamped at each chosen
+    /// point moved by `offset`, if that centre can touch the image, and the
+    /// path point becomes the last stamp. Returns 1 when something was
+    /// stamped. Sketching thread (or the UI thread at a stroke's start).
+    int StampPath(const PointList& points, POINT offset);
 
     /// The brushes' end of a stroke after EndSketching: when the view still
     /// shows the photo the stroke was painted on, the cover's pixels (the

@@ -125,7 +125,9 @@ int Sketcher::ProcessSketching(PointList& points)
     return 1;
 }
 
-int Sketcher::ProcessLineSegment(PointList& points, CRect&)
+int Sketcher::ProcessLineSegment(PointList& points, CRect&) { return StampPath(points, POINT{0, 0}); }
+
+int Sketcher::StampPath(const PointList& points, POINT offset)
 {
     if (points.empty()) return 0;
     const float spacing = static_cast<float>(m_pen.iSize) / 5.0f;
@@ -138,8 +140,9 @@ int Sketcher::ProcessLineSegment(PointList& points, CRect&)
         }
         // A centre this far out would not touch the image: not stamped and
         // not remembered.
-        if (!m_rcValidCenter.PtInRect(p)) continue;
-        StampPoint(p);
+        const CPoint centre(p.x + offset.x, p.y + offset.y);
+        if (!m_rcValidCenter.PtInRect(centre)) continue;
+        StampPoint(centre);
         m_ptLastStamp = p;
         stamped = true;
     }

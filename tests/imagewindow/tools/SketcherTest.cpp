@@ -23,6 +23,7 @@ public:
 
     ProbeSketcher() : Sketcher(L"probe", 1) {}
     using Sketcher::EndSketching;
+    using Sketcher::StampPath;
     using Sketcher::StartSketching;
     int ProcessLineSegment(PointList& points, CRect& rcDirty) override
     {
@@ -121,6 +122,17 @@ TEST_F(SketcherInView, ACentreJustOutsideTheImageStampsOneFartherOutIsSkipped)
     EXPECT_EQ(tool.GetLastStamp().y, 10);
     EXPECT_EQ(tool.Stamp({{40, 29}}), 1);  // the far corner, just outside
     EXPECT_GT(MaskAt(39, 28), 0);
+}
+
+TEST_F(SketcherInView, StampsMovedByAnOffsetAreSpacedAlongThePath)
+{
+    ASSERT_EQ(tool.SetPen(STYLE_ROUND, 3, 100, 100), 1);
+    EXPECT_EQ(tool.StampPath({{5, 5}}, POINT{10, 2}), 1);  // as a clone stamp stamps at its source
+    EXPECT_GT(MaskAt(15, 7), 0);
+    EXPECT_EQ(MaskAt(5, 5), 0);
+    EXPECT_EQ(tool.GetLastStamp().x, 5);  // the path point, not the stamp
+    EXPECT_EQ(tool.StampPath({{5, 5}, {35, 5}}, POINT{10, 2}), 0);  // too close, then a centre outside
+    EXPECT_EQ(tool.GetLastStamp().x, 5);
 }
 
 TEST_F(SketcherInView, APressAndReleaseWithoutMovingStampsOnce)
