@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
@@ -80,6 +81,28 @@ bool IsTextEditingKey(const QKeyEvent& key)
     default:
         return false;
     }
+}
+
+// Keys a slider uses itself: the arrows, Page Up/Down, Home and End.
+bool IsSliderKey(const QKeyEvent& key)
+{
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    switch (key.key()) {
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// True when `control` (the option strip's number box or slider) handles
+// `key` itself, so the key must not act as a shortcut.
+bool IsKeyOfControl(const QObject* control, const QKeyEvent& key)
+{
+    if (IsTextEntry(control)) return IsTextEditingKey(key);
+    if (qobject_cast<const QAbstractSlider*>(control)) return IsSliderKey(key);
+    return false;
 }
 
 // The brush operators take the picture of the clone stamp or dodge/burn tool.
@@ -262,8 +285,12 @@ BOOL CCorvaneLoaderApp::PreTranslateMessage(QObject* receiver, QEvent* event)
         if (!m_hAccel) return FALSE;
         const auto& key = *static_cast<QKeyEvent*>(event);
         // A number typed into the spot-size box must not turn the photo, and
-        // its arrows and Ctrl+C belong to the box, not to the image.
-        if (IsTextEntry(receiver) && IsTextEditingKey(key)) return FALSE;
+        // the arrows belong to the box or slider, not to the image. A key
+        // arrives here addressed to the top-level window first (and travels
+        // on to the parents when the control ignores it), so the control
+        // with the keyboard focus decides; the receiver counts for keys sent
+        // straight to a control.
+        if (IsKeyOfControl(QApplication::focusWidget(), key) || IsKeyOfControl(receiver, key)) return FALSE;
         const auto command = m_hAccel->Translate(key);
         if (!command) return FALSE;
         m_pMainWnd->OnAccelerator(*command);

@@ -45,7 +45,6 @@ std::optional<UINT> CHotkeyTable::Translate(WORD virtualKey, BYTE modifiers) con
 std::optional<WORD> CHotkeyTable::VirtualKeyOf(const QKeyEvent& event)
 {
     const int key = event.key();
-    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<WORD>('A' + (key - Qt::Key_A));
     switch (key) {
     case Qt::Key_F1: return static_cast<WORD>(VK_F1);
@@ -53,10 +52,11 @@ std::optional<WORD> CHotkeyTable::VirtualKeyOf(const QKeyEvent& event)
     case Qt::Key_Down: return static_cast<WORD>(VK_DOWN);
     case Qt::Key_Left: return static_cast<WORD>(VK_LEFT);
     case Qt::Key_Right: return static_cast<WORD>(VK_RIGHT);
-    // The + and - of the main keyboard are other virtual keys than the
-    // numeric pad's, which alone are shortcuts.
-    case Qt::Key_Plus: return keypad ? std::optional<WORD>(static_cast<WORD>(VK_ADD)) : std::nullopt;
-    case Qt::Key_Minus: return keypad ? std::optional<WORD>(static_cast<WORD>(VK_SUBTRACT)) : std::nullopt;
+    // The main keyboard's +, = and - zoom as the numeric pad's do: the
+    // toolbar's tooltips promise "+" and "-", and many keyboards have no pad.
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: return static_cast<WORD>(VK_ADD);
+    case Qt::Key_Minus: return static_cast<WORD>(VK_SUBTRACT);
     default: return std::nullopt;
     }
 }
@@ -70,5 +70,8 @@ std::optional<UINT> CHotkeyTable::Translate(const QKeyEvent& event) const
     if (mods.testFlag(Qt::ShiftModifier)) flags |= FSHIFT;
     if (mods.testFlag(Qt::ControlModifier)) flags |= FCONTROL;
     if (mods.testFlag(Qt::AltModifier)) flags |= FALT;
+    // The zoom keys work with or without Ctrl (Ctrl+= and Ctrl+- as in other
+    // programs), and Shift is how some keyboards type the + itself.
+    if (*virtualKey == VK_ADD || *virtualKey == VK_SUBTRACT) flags &= static_cast<BYTE>(~(FSHIFT | FCONTROL));
     return Translate(*virtualKey, flags);
 }

@@ -45,8 +45,9 @@ public:
     /// The command for a Qt key press, or nothing.
     std::optional<UINT> Translate(const QKeyEvent& event) const;
 
-    /// The virtual key of a Qt key press: 'A'..'Z', F1, the arrows and the
-    /// numeric-pad + and -; nothing for other keys.
+    /// The virtual key of a Qt key press: 'A'..'Z', F1, the arrows, and
+    /// VK_ADD or VK_SUBTRACT for + and = or - of the main keyboard or the
+    /// numeric pad; nothing for other keys.
     static std::optional<WORD> VirtualKeyOf(const QKeyEvent& event);
 
     /// Every shortcut of the table, in the order they were added.

@@ -1,6 +1,8 @@
 // The image view's tool notifications that start operations: the spot
 // remover's click and red-eye rectangle (worker thread), the clone stamp's
 // and the dodge-and-burn brush's finished strokes (recorded at once).
+#include <memory>
+
 #include "Tracewell/Log.h"
 #include "Wordhoard/LocalizeHelper.h"
 #include "app/CorvaneLoaderApp.h"
@@ -68,16 +70,19 @@ LRESULT CMainDlg::OnDisplayWndSpotRemovalNotify()
     auto* tool = dynamic_cast<ImageWindow::EmbeddedTool::SpotRemover*>(
         theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_SPOTREMOVER));
     if (!tool) return 0;
-    Operation* operation = theApp.BeginProcessImage();
-    if (!operation) return 0;
-    OperationManage::OptGuidCopy(operation->m_Kind, OPTGUID_SPOTREMOVAL);
-    operation->m_strName = Item(L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL");
-    auto* param = new OptParam_SpotRemoval();
+    auto param = std::make_unique<OptParam_SpotRemoval>();
     param->m_nSpotSize = tool->GetSize();
     const POINT spot = tool->GetSpotPos();
     param->m_nX = spot.x;
     param->m_nY = spot.y;
-    operation->m_pParam = param;
+    // A click on the grey margin would record a repair that changes nothing
+    // and mark an unchanged photo as modified.
+    if (!param->ReachesImage(m_DisplayWnd.iBmpWidth(), m_DisplayWnd.iBmpHeight())) return 0;
+    Operation* operation = theApp.BeginProcessImage();
+    if (!operation) return 0;
+    OperationManage::OptGuidCopy(operation->m_Kind, OPTGUID_SPOTREMOVAL);
+    operation->m_strName = Item(L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL");
+    operation->m_pParam = param.release();
     if (!BeginImageProcessThread(operation)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, L"CMainDlg::OnDisplayWndSpotRemovalNotify",
                  L"Failed to start the image-processing thread.");

@@ -42,11 +42,11 @@ bool Process(Operation& operation)
     constexpr const wchar_t* kFunction = L"Operator_SpotRemoval::Process";
     const auto [data, param] = CheckRecords<OptParam_SpotRemoval>(operation, OPTGUID_SPOTREMOVAL, kFunction);
     if (!param) return false;
-    // An odd square around the clicked centre: size 15 gives 15 x 15, an even
-    // 16 gives 17 x 17. The corner may lie outside the image.
-    const int half = param->m_nSpotSize / 2;
-    const POINT corner{param->m_nX - half, param->m_nY - half};
-    return Succeeded(ImageProcess::RemoveSpot(data->m_Pixels, data->m_Header, 2 * half + 1, corner, 0.8f, nullptr),
+    // The corner of the square may lie outside the image.
+    const RECT square = param->GetSquare();
+    const POINT corner{square.left, square.top};
+    return Succeeded(ImageProcess::RemoveSpot(data->m_Pixels, data->m_Header, square.right - square.left, corner, 0.8f,
+                                              nullptr),
                      kFunction, L"Failed to execute ImageProcess::RemoveSpot.");
 }
 } // namespace Operator_SpotRemoval

@@ -1,5 +1,8 @@
 #include "operations/OptParam_SpotRemoval.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "Wordhoard/LocalizeHelper.h"
 #include "operations/RecordBytes.h"
 #include "platform/WideFormat.h"
@@ -44,4 +47,28 @@ void OptParam_SpotRemoval::Assign(const OptParam_SpotRemoval& other)
     m_nSpotSize = other.m_nSpotSize;
     m_nX = other.m_nX;
     m_nY = other.m_nY;
+}
+
+namespace {
+
+// Positions read from a record or a command line may be anywhere in the
+// 32-bit range: the square's edges are worked out in 64 bits and clamped.
+LONG Clamped(long long value)
+{
+    return static_cast<LONG>(std::clamp<long long>(value, std::numeric_limits<LONG>::min(),
+                                                   std::numeric_limits<LONG>::max()));
+}
+
+} // namespace
+
+RECT OptParam_SpotRemoval::GetSquare() const
+{
+    const long long half = m_nSpotSize / 2;
+    return RECT{Clamped(m_nX - half), Clamped(m_nY - half), Clamped(m_nX + half + 1), Clamped(m_nY + half + 1)};
+}
+
+bool OptParam_SpotRemoval::ReachesImage(LONG width, LONG height) const
+{
+    const RECT square = GetSquare();
+    return square.right > 0 && square.bottom > 0 && square.left < width && square.top < height;
 }

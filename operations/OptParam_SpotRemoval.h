@@ -6,6 +6,7 @@
 #include <string>
 
 #include "operations/CopyableParam.h"
+#include "platform/WinTypes.h"
 
 class OptParam_SpotRemoval : public CopyableParam<OptParam_SpotRemoval> {
 public:
@@ -22,6 +23,15 @@ public:
     void GetParamInfo(std::wstring& out) const override;
     /// Copies size and position.
     void Assign(const OptParam_SpotRemoval& other);
+
+    /// The square the removal repairs, in image pixels (row 0 at the top,
+    /// right and bottom exclusive): an odd side of 2 × (size / 2) + 1 centred
+    /// on the click, so size 15 gives 15 × 15 and 16 gives 17 × 17. It may
+    /// reach over the image's edges.
+    RECT GetSquare() const;
+    /// True when the square covers at least one pixel of a `width` × `height`
+    /// image; a click on the margin around the picture does not.
+    bool ReachesImage(LONG width, LONG height) const;
 
     std::int32_t m_nSpotSize{15};  ///< pixels
     std::int32_t m_nX{-1};         ///< clicked centre, image pixels from the left

@@ -124,7 +124,9 @@ TEST(Hotkeys, QtKeysNeedExactlyTheirModifiers)
     EXPECT_EQ(press(Qt::Key_V, Qt::NoModifier), IDM_VERTICALFLIP);
     EXPECT_EQ(press(Qt::Key_R, Qt::AltModifier), std::nullopt);
     EXPECT_EQ(press(Qt::Key_Plus, Qt::KeypadModifier), IDM_ZOOMIN);
-    EXPECT_EQ(press(Qt::Key_Plus, Qt::NoModifier), std::nullopt);  // the main keyboard's +
+    EXPECT_EQ(press(Qt::Key_Plus, Qt::NoModifier), IDM_ZOOMIN);  // the main keyboard's +
+    EXPECT_EQ(press(Qt::Key_Minus, Qt::ControlModifier), IDM_ZOOMOUT);
+    EXPECT_EQ(press(Qt::Key_Minus, Qt::AltModifier), std::nullopt);
     EXPECT_EQ(press(Qt::Key_Minus, Qt::KeypadModifier), IDM_ZOOMOUT);
     EXPECT_EQ(press(Qt::Key_Up, Qt::KeypadModifier), IDM_MOVEUP);
     EXPECT_EQ(press(Qt::Key_F1, Qt::NoModifier), IDM_ABOUT);

@@ -179,6 +179,21 @@ void MainWindowFixture::PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(&dialog->GetDisplayWnd(), key, modifiers);
 }
 
+void MainWindowFixture::TypeIntoWindow(QWidget* focus, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    focus->setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), focus);
+    QTest::keyClick(dialog->windowHandle(), key, modifiers);
+}
+
+void MainWindowFixture::ClickThroughWindow(const QPoint& point)
+{
+    const QPoint inWindow = dialog->GetDisplayWnd().mapTo(dialog.get(), point);
+    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {}, inWindow);
+}
+
 void MainWindowFixture::WaitForOperation() { ASSERT_TRUE(theApp.WaitWhileProcessing(20000)); }
 
 void MainWindowFixture::ClickView(const QPoint& point)

@@ -65,6 +65,14 @@ protected:
     /// Sends a key press (with `modifiers`) to the image view, as the user
     /// typing in the window does.
     void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    /// Types `key` as a person does: `focus` gets the keyboard focus in the
+    /// active main window and the press is delivered to the top-level window,
+    /// which hands it on as the platform would (through the application's
+    /// event filter first).
+    void TypeIntoWindow(QWidget* focus, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    /// Clicks the left button at the view's window point `point`, delivered
+    /// through the top-level window as a person's click is.
+    void ClickThroughWindow(const QPoint& point);
     /// Waits until no operation is being processed; fails the test after 20 s.
     void WaitForOperation();
     /// Clicks the left button on the image view at window point `point`.
