@@ -1,6 +1,7 @@
 #include "mainwnd/MainDlgCommands.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <iterator>
 
@@ -110,6 +111,28 @@ std::wstring WithExtension(const std::wstring& path, const CCorvaneLoaderApp::FI
     return dot == std::wstring::npos ? path : path + pattern.substr(dot);
 }
 
+// The extension of a path or pattern in lower case (".png"); empty when none.
+std::wstring LowerExtensionOf(const std::wstring& path)
+{
+    std::wstring extension = std::filesystem::path(path).extension().wstring();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](wchar_t c) { return std::towlower(c); });
+    return extension;
+}
+
+// The type a typed name asks for: a name ending in one of the known
+// extensions ("photo.png") is saved in that format whatever type the dialog
+// had selected; null for a name without one.
+const CCorvaneLoaderApp::FILE_FORMAT_DESCRIPTOR* FormatOfExtension(
+    const std::wstring& path, const std::vector<CCorvaneLoaderApp::FILE_FORMAT_DESCRIPTOR>& formats)
+{
+    const std::wstring extension = LowerExtensionOf(path);
+    if (extension.empty()) return nullptr;
+    for (const auto& format : formats)
+        for (const std::wstring& pattern : format.arrPatterns)  // "*.png"
+            if (LowerExtensionOf(pattern) == extension) return &format;
+    return nullptr;
+}
+
 // The save list with the edited file's own type first, so that it is the
 // preselected type of the Save dialog.
 std::vector<CCorvaneLoaderApp::FILE_FORMAT_DESCRIPTOR> SaveFormatsOwnFirst()
@@ -208,8 +231,10 @@ void OnMainDlgFileSaveAs()
         WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid filter index %d.", static_cast<int>(filterIndex));
         return;
     }
-    const auto& format = formats[filterIndex - 1];
-    const std::wstring path = WithExtension(dialog.GetPathName(), format);
+    const std::wstring typed = dialog.GetPathName();
+    const auto* named = FormatOfExtension(typed, formats);
+    const auto& format = named ? *named : formats[filterIndex - 1];
+    const std::wstring path = WithExtension(typed, format);
     CWaitCursor wait;
     const int result = theApp.SaveEditImageFileTo(format.guidFormat, path.c_str());
     if (result == -1) {

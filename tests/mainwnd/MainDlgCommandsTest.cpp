@@ -3,6 +3,7 @@
 // commands while an operation runs, saving and closing with their questions,
 // pasting, dropping files and copying.
 #include <filesystem>
+#include <fstream>
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -17,6 +18,8 @@
 #include "app/CommandIds.h"
 #include "controls/FGMultiSliderPanel.h"
 #include "imagewindow/tools/SpotRemover.h"
+#include "io/FixedEncoderOptionsProvider.h"
+#include "io/ScopedEncoderOptionsProvider.h"
 #include "platform/TextConvert.h"
 
 using namespace MainWndTest;
@@ -223,6 +226,38 @@ TEST_F(MainWindow, SaveAsWritesTheChosenTypeAndContinuesWithTheNewFile)
     EXPECT_FALSE(theApp.m_bModified);
     EXPECT_EQ(CurrentSnapshot(), original.mirrored(false, true));
     EXPECT_EQ(QImage(QString::fromStdWString(photo)).convertToFormat(QImage::Format_RGB888), original);
+}
+
+TEST_F(MainWindow, SaveAsWritesTheFormatOfATypedExtensionWhateverTypeIsSelected)
+{
+    auto options = std::make_shared<Carrow::FileIO::FixedEncoderOptionsProvider>();
+    Carrow::FileIO::ScopedEncoderOptionsProvider scope(options);
+    auto magicOf = [](const std::wstring& path) {
+        std::ifstream file(std::filesystem::path(path), std::ios::binary);
+        std::string head(4, '\0');
+        file.read(head.data(), 4);
+        return head;
+    };
+    OpenThroughDialog(photo);
+    ExpectKeyGives(Qt::Key_H, original.mirrored(true, false));
+    // The types are offered with the photo's own first: PNG, BMP, JPEG, TIFF.
+    AnswerFileDialog(folder + L"typed.png", 3);  // JPEG selected, "typed.png" typed
+    dialog->DispatchCommand(IDM_SAVEAS);
+    EXPECT_EQ(magicOf(folder + L"typed.png"), std::string("\x89PNG"));
+    EXPECT_EQ(options->AskCount(), 0);  // no JPEG question for a PNG
+    EXPECT_EQ(std::wstring(theApp.GetEditFilePath()), folder + L"typed.png");
+
+    ExpectKeyGives(Qt::Key_H, original);
+    AnswerFileDialog(folder + L"typed.JPG", 1);  // PNG selected, a JPEG name typed
+    dialog->DispatchCommand(IDM_SAVEAS);
+    EXPECT_EQ(magicOf(folder + L"typed.JPG").substr(0, 3), std::string("\xFF\xD8\xFF"));
+    EXPECT_EQ(options->AskCount(), 1);  // the JPEG options were asked
+
+    PressKey(Qt::Key_V);  // the reopened JPEG is lossy: no exact picture to expect
+    WaitForOperation();
+    AnswerFileDialog(folder + L"typed.xyz", 2);  // an unknown extension: the selected type
+    dialog->DispatchCommand(IDM_SAVEAS);
+    EXPECT_EQ(magicOf(folder + L"typed.xyz").substr(0, 2), std::string("BM"));
 }
 
 TEST_F(MainWindow, ClosingAModifiedFileAsksAndHonoursTheAnswer)
