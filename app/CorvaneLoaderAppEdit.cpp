@@ -12,6 +12,8 @@
 #include "app/CorvaneLoaderApp.h"
 #include "app/HistoryLock.h"
 #include "io/Carrow.h"
+#include "io/EncoderCatalog.h"
+#include "io/ImageEncoder.h"
 #include "io/ImageFile.h"
 #include "operations/ImageData.h"
 #include "operations/OptGuids.h"
@@ -61,6 +63,30 @@ const wchar_t* WriteFailureKey(int result)
     case -4: return L"IDS_VELMIRA_MSG_WRITE_IMAGE_METADATA_ERROR";
     default: return L"IDS_VELMIRA_MSG_UNKNOWN_ERROR";
     }
+}
+
+// Writes a pasted picture to `path` with the library's own BMP encoder: with
+// 32 bits, the alpha byte included, when the picture has an alpha channel,
+// else with 24 bits. True when the file was written.
+bool WriteClipboardBitmap(const QImage& picture, const std::wstring& path)
+{
+    GUID clsid{};
+    if (!Carrow::FileIO::GetEncoderClsidFromFormat(Carrow::FileIO::ImageFormatBMP, clsid)) return false;
+    const bool alpha = picture.hasAlphaChannel();
+    // QImage rows are 4-byte aligned like a DIB's; ARGB32 holds blue, green,
+    // red, alpha bytes in memory. A DIB runs bottom-up.
+    const QImage rows =
+        picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_BGR888).mirrored(false, true);
+    BITMAPINFO info{};
+    BITMAPINFOHEADER& header = info.bmiHeader;
+    header.biSize = sizeof(BITMAPINFO);
+    header.biWidth = rows.width();
+    header.biHeight = rows.height();
+    header.biPlanes = 1;
+    header.biBitCount = alpha ? 32 : 24;
+    header.biSizeImage = static_cast<DWORD>(rows.sizeInBytes());
+    const int pixelFormat = alpha ? Carrow::FileIO::PixelFormat32bppARGB : 0;
+    return Carrow::FileIO::SaveBitmapToFile(rows.constBits(), info, path.c_str(), clsid, pixelFormat) == 0;
 }
 
 } // namespace
@@ -215,7 +241,7 @@ BOOL CCorvaneLoaderApp::SetEditBitmap(CBitmap* bitmap)
     // An empty picture is not written: it could only be reported as a file
     // that does not exist, and the current image is better left alone.
     const QImage image = bitmap->GetImage();
-    if (image.isNull() || image.height() == 0 || !image.save(QString::fromStdWString(path), "BMP")) {
+    if (image.isNull() || image.height() == 0 || !WriteClipboardBitmap(image, path)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Failed to create the bitmap file '%s'.", path.c_str());
         return FALSE;
     }

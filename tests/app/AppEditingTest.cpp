@@ -18,7 +18,10 @@
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/CBitmap.h"
 #include "platform/NotSupportedException.h"
+#include "platform/SystemFolders.h"
 #include "platform/TextConvert.h"
+#include "support/ScopedEnv.h"
+#include "support/TempFolder.h"
 
 using AppTest::AppFixture;
 using AppTest::LogWatch;
@@ -164,6 +167,33 @@ TEST_F(EditingPeriod, PastingStartsAModifiedPeriodFromClipboardBmp)
     CBitmap empty;
     EXPECT_FALSE(theApp.SetEditBitmap(&empty));
     EXPECT_FALSE(theApp.SetEditBitmap(nullptr));
+}
+
+TEST_F(EditingPeriod, APastedPictureKeepsItsAlphaInClipboardBmp)
+{
+    QImage picture(7, 3, QImage::Format_ARGB32);  // straight alpha: 0 to 200 across the picture
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) picture.setPixel(x, y, qRgba(10 * x, 20 * y, 200, 30 * x + 10 * y));
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateFromImage(picture, true));
+    CorvaneTest::TempFolder temp;  // "Clipboard.bmp" goes there, and with it
+    CorvaneTest::ScopedEnv tmpdir("TMPDIR", temp.Path().c_str());
+    ASSERT_TRUE(theApp.SetEditBitmap(&bitmap));
+
+    // The file: a 32-bit BMP whose fourth byte of every pixel is its alpha.
+    std::ifstream file(std::filesystem::path(GetTempFolder() + L"Clipboard.bmp"), std::ios::binary);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(bytes.size(), 54u + 7 * 3 * 4);
+    EXPECT_EQ(bytes[28], 32);  // bits per pixel
+    const std::size_t bottomRowLastPixel = 54 + 6 * 4;  // rows run bottom-up
+    EXPECT_EQ(bytes[bottomRowLastPixel + 3], 30 * 6 + 10 * 2);
+    // The snapshot the history keeps has the same alpha bytes.
+    const auto* data = dynamic_cast<const ImageData*>(theApp.m_OptHistory.Current()->m_pData);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->m_Header.bmiHeader.biBitCount, 32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(data->m_Pixels[AppTest::PixelOffset(data->m_Header, x, y) + 3], 30 * x + 10 * y) << x << "," << y;
 }
 
 TEST_F(EditingPeriod, UndoAndRedoShowTheSnapshotsOfTheHistory)
