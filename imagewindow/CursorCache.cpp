@@ -9,19 +9,19 @@ HCURSOR CCursorCache::Find(const IWCURSORINFO& info) const
     return nullptr;
 }
 
-HCURSOR CCursorCache::Add(const IWCURSORINFO& info, CCursorPlanes planes, int hotX, int hotY)
+HCURSOR CCursorCache::Add(const IWCURSORINFO& info, const CCursorPlanes& planes, int hotX, int hotY)
 {
     auto cursor = std::make_unique<QCursor>(planes.ToQCursor(hotX, hotY));
     HCURSOR handle = cursor.get();
-    m_vEntries.push_back(Entry{info, std::move(cursor), std::move(planes)});
+    m_vEntries.push_back(Entry{info, std::move(cursor)});
     return handle;
 }
 
-const CCursorPlanes* CCursorCache::FindPlanes(HCURSOR cursor) const
+std::optional<CCursorPlanes> CCursorCache::RebuildPlanes(HCURSOR cursor, const CCursorPlanes& crosshair) const
 {
     for (const Entry& entry : m_vEntries)
-        if (entry.cursor.get() == cursor) return &entry.planes;
-    return nullptr;
+        if (entry.cursor.get() == cursor) return CCursorPlanes::Build(entry.info, crosshair);
+    return std::nullopt;
 }
 
 } // namespace ImageWindow

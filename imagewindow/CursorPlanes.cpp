@@ -89,6 +89,11 @@ CCursorPlanes CCursorPlanes::Crosshair()
 
 std::optional<CCursorPlanes> CCursorPlanes::Build(const IWCURSORINFO& info, const CCursorPlanes& crosshair)
 {
+    if (info.iShape == CURSOR_SHAPE_DEFAULT) {
+        CCursorPlanes planes = crosshair;
+        planes.DrawExtraMark(info.emExtraMark, 13, 13);
+        return planes;
+    }
     if (!IsValidDescription(info)) return std::nullopt;
     CCursorPlanes planes(info.iImageSize);
     bool drawn = true;

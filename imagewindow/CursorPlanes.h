@@ -45,12 +45,13 @@ public:
     /// row 7 and column 7, outlined in white, the centre inverting.
     static CCursorPlanes Crosshair();
 
-    /// Builds the planes a description asks for (every shape but the default
-    /// crosshair, which the view builds itself). `crosshair` supplies the
-    /// planes of shapes 3 to 5. Returns nothing for an invalid description:
-    /// image size not a positive multiple of 8 (or above 8192), hot spot outside the picture,
-    /// a cross or circle too thick for the picture, or a shape other than
-    /// 0..6 and -1 (which draws nothing and yields an empty cursor).
+    /// Builds the planes a description asks for. `crosshair` supplies the
+    /// planes of shapes 3 to 5 and of shape -1, the crosshair with the
+    /// description's extra mark at (13, 13) (its other fields do not count).
+    /// Returns nothing for an invalid description: image size not a positive
+    /// multiple of 8 (or above 8192), hot spot outside the picture, a cross
+    /// or circle too thick for the picture. A shape other than -1..6 draws
+    /// nothing and yields an empty cursor.
     static std::optional<CCursorPlanes> Build(const IWCURSORINFO& info, const CCursorPlanes& crosshair);
 
     /// Draws a plus (CURSOR_MARK_PLUS: lines of 5 pixels through (x, y)) or

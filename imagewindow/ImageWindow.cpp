@@ -812,21 +812,18 @@ LRESULT CImageWindow::NotifyParent(UINT code, BOOL post)
 HCURSOR CImageWindow::AquireCursor(const IWCURSORINFO& info)
 {
     if (HCURSOR cached = m_CursorCache.Find(info)) return cached;
-    if (info.iShape == CURSOR_SHAPE_DEFAULT) {
-        if (info.emExtraMark == CURSOR_MARK_NONE) return GetDefCursor();
-        CCursorPlanes planes = m_CrosshairPlanes;
-        planes.DrawExtraMark(info.emExtraMark, 13, 13);
-        return m_CursorCache.Add(info, std::move(planes), 7, 7);
-    }
-    std::optional<CCursorPlanes> planes = CCursorPlanes::Build(info, m_CrosshairPlanes);
+    const bool crosshair = info.iShape == CURSOR_SHAPE_DEFAULT;
+    if (crosshair && info.emExtraMark == CURSOR_MARK_NONE) return GetDefCursor();
+    const std::optional<CCursorPlanes> planes = CCursorPlanes::Build(info, m_CrosshairPlanes);
     if (!planes) return nullptr;
-    return m_CursorCache.Add(info, std::move(*planes), info.iHotSpotX, info.iHotSpotY);
+    // The marked crosshairs keep the default cursor's hot spot.
+    return m_CursorCache.Add(info, *planes, crosshair ? 7 : info.iHotSpotX, crosshair ? 7 : info.iHotSpotY);
 }
 
-const CCursorPlanes* CImageWindow::GetCursorPlanes(HCURSOR cursor) const
+std::optional<CCursorPlanes> CImageWindow::GetCursorPlanes(HCURSOR cursor) const
 {
-    if (cursor && cursor == m_pDefaultCursor.get() && m_DefaultPlanes) return &*m_DefaultPlanes;
-    return m_CursorCache.FindPlanes(cursor);
+    if (cursor && cursor == m_pDefaultCursor.get()) return m_DefaultPlanes;
+    return m_CursorCache.RebuildPlanes(cursor, m_CrosshairPlanes);
 }
 
 HCURSOR CImageWindow::CreateDefaultCursor(std::int32_t mark)

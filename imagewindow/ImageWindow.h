@@ -293,8 +293,9 @@ public:
     /// The view's crosshair cursor.
     HCURSOR GetDefCursor() const { return m_pDefaultCursor.get(); }
     /// The monochrome planes a cursor of this view was built from (the
-    /// default cursor or any AquireCursor result); null for other cursors.
-    const CCursorPlanes* GetCursorPlanes(HCURSOR cursor) const;
+    /// default cursor or any AquireCursor result), built again from its
+    /// description: the view keeps only the cursors. Nothing for other cursors.
+    std::optional<CCursorPlanes> GetCursorPlanes(HCURSOR cursor) const;
     /// Number of cursors built by AquireCursor and kept in the cache.
     std::size_t GetCachedCursorCount() const { return m_CursorCache.Size(); }
     /// Shows `cursor` over the view (a null cursor is ignored).

@@ -1,5 +1,7 @@
 // The view's cursors: the monochrome planes of every shape and mark, the
 // cache, and the Qt cursors made from the planes.
+#include <malloc.h>
+
 #include <QBitmap>
 
 #include "ViewTestSupport.h"
@@ -32,13 +34,11 @@ IWCURSORINFO Info(int shape, int mark, int size = 16, int lineWidth = 0, int rad
 
 class Cursors : public ViewFixture {
 protected:
-    const CCursorPlanes& Planes(const IWCURSORINFO& info)
+    CCursorPlanes Planes(const IWCURSORINFO& info)
     {
         HCURSOR cursor = view.AquireCursor(info);
         EXPECT_NE(cursor, nullptr);
-        static const CCursorPlanes none(8);
-        const CCursorPlanes* planes = view.GetCursorPlanes(cursor);
-        return planes ? *planes : none;
+        return view.GetCursorPlanes(cursor).value_or(CCursorPlanes(8));
     }
 };
 
@@ -46,8 +46,8 @@ protected:
 
 TEST_F(Cursors, TheDefaultCrosshairAndItsMarks)
 {
-    const CCursorPlanes* def = view.GetCursorPlanes(view.GetDefCursor());
-    ASSERT_NE(def, nullptr);
+    const auto def = view.GetCursorPlanes(view.GetDefCursor());
+    ASSERT_TRUE(def.has_value());
     EXPECT_EQ(Rows16(def->AndPlane()), kCrossAnd);
     EXPECT_EQ(Rows16(def->XorPlane()), kCrossXor);
 
@@ -69,7 +69,7 @@ TEST_F(Cursors, TheDefaultCrosshairAndItsMarks)
 TEST_F(Cursors, FixedSixteenPixelPictures)
 {
     const Rows transparent(16, 0xFFFF);
-    const CCursorPlanes& target = Planes(Info(CURSOR_SHAPE_TARGET, -1));
+    const CCursorPlanes target = Planes(Info(CURSOR_SHAPE_TARGET, -1));
     EXPECT_EQ(Rows16(target.AndPlane()), transparent);
     EXPECT_EQ(Rows16(target.XorPlane()), (Rows{0x07C0, 0x1930, 0x2108, 0x4104, 0x4104, 0x8102, 0x8102, 0xFFFE,
                                                0x8102, 0x8102, 0x4104, 0x4104, 0x2108, 0x1930, 0x07C0, 0x0000}));
@@ -83,7 +83,7 @@ TEST_F(Cursors, FixedSixteenPixelPictures)
     ovalXor[14] |= 0x001C;
     EXPECT_EQ(Rows16(Planes(Info(5, -1)).XorPlane()), ovalXor);
 
-    const CCursorPlanes& wand = Planes(Info(CURSOR_SHAPE_MAGICWAND, CURSOR_MARK_PLUS));
+    const CCursorPlanes wand = Planes(Info(CURSOR_SHAPE_MAGICWAND, CURSOR_MARK_PLUS));
     EXPECT_EQ(Rows16(wand.AndPlane()), (Rows{0x6DFF, 0xABFF, 0xC7FF, 0x01FF, 0xC7FF, 0xAAFF, 0x6C7F, 0xF83F,
                                              0xFC1F, 0xFE0F, 0xFF07, 0xFF83, 0xFFC1, 0xFFE0, 0xFFF1, 0xFFFB}));
     Rows wandXor{0x9200, 0x4400, 0x1000, 0xAA00, 0x1000, 0x4500, 0x9280, 0x0440,
@@ -95,7 +95,7 @@ TEST_F(Cursors, FixedSixteenPixelPictures)
 
 TEST_F(Cursors, CrossCoversItsBarsAcrossTheWholePicture)
 {
-    const CCursorPlanes& cross = Planes({CURSOR_SHAPE_CROSS, -1, 8, 0, 0, 2, 0, 0});
+    const CCursorPlanes cross = Planes({CURSOR_SHAPE_CROSS, -1, 8, 0, 0, 2, 0, 0});
     // s = (8 - 2) / 2 = 3: rows 3 and 4 full, columns 3 and 4 elsewhere.
     EXPECT_EQ(cross.XorPlane(), (std::vector<BYTE>{0x18, 0x18, 0x18, 0xFF, 0xFF, 0x18, 0x18, 0x18}));
     EXPECT_EQ(cross.AndPlane(), std::vector<BYTE>(8, 0xFF));
@@ -103,7 +103,7 @@ TEST_F(Cursors, CrossCoversItsBarsAcrossTheWholePicture)
 
 TEST_F(Cursors, CircleRingIsWhiteOutsideTheRadiusAndBlackJustInside)
 {
-    const CCursorPlanes& circle = Planes({CURSOR_SHAPE_CIRCLE, -1, 32, 16, 16, 1, 8, 0});
+    const CCursorPlanes circle = Planes({CURSOR_SHAPE_CIRCLE, -1, 32, 16, 16, 1, 8, 0});
     // Independent check with integer squares: white where 64 ≤ d² < 81,
     // black where 49 ≤ d² < 64 (the ring boundaries fall between integers).
     int white = 0;
@@ -118,7 +118,7 @@ TEST_F(Cursors, CircleRingIsWhiteOutsideTheRadiusAndBlackJustInside)
     EXPECT_GT(white, 40);
 
     // Above 500 pixels a plus marks the centre.
-    const CCursorPlanes& big = Planes({CURSOR_SHAPE_CIRCLE, -1, 1024, 512, 512, 1, 300, 0});
+    const CCursorPlanes big = Planes({CURSOR_SHAPE_CIRCLE, -1, 1024, 512, 512, 1, 300, 0});
     EXPECT_TRUE(big.XorBit(512 - 4, 512) && big.XorBit(512, 512 + 4) && big.XorBit(512, 512));
     EXPECT_FALSE(big.XorBit(512 - 5, 512));
 }
@@ -134,6 +134,33 @@ TEST_F(Cursors, TheCacheReturnsTheSameCursorForTheSameDescriptionOnly)
     EXPECT_NE(second, first);
     EXPECT_NE(second, nullptr);
     EXPECT_EQ(view.GetCachedCursorCount(), 2u);
+}
+
+TEST_F(Cursors, ACachedCursorKeepsOnlyWhatPaintingNeeds)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer's allocator is not seen by mallinfo2";
+#else
+    auto heapInUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+    };
+    // The spot remover's largest circles at high zoom: 4096 pixels square.
+    // Qt's cursor holds its picture and mask, 1 bit per pixel each; the
+    // cursor's AND and XOR planes are not needed once it is built.
+    constexpr std::size_t kSize = 4096, kCursors = 3;
+    constexpr std::size_t kCursorBytes = 2 * kSize * kSize / 8;
+    const std::size_t before = heapInUse();
+    for (std::size_t i = 0; i < kCursors; ++i) {
+        const int radius = 1024 + static_cast<int>(i);
+        ASSERT_NE(view.AquireCursor({CURSOR_SHAPE_CIRCLE, -1, kSize, kSize / 2, kSize / 2, 1, radius, 0}), nullptr);
+    }
+    EXPECT_LT(heapInUse() - before, kCursors * kCursorBytes * 5 / 4);
+    // What a cursor was built from can still be looked at.
+    const auto planes = view.GetCursorPlanes(view.AquireCursor({CURSOR_SHAPE_CIRCLE, -1, kSize, kSize / 2, kSize / 2, 1, 1024, 0}));
+    ASSERT_TRUE(planes.has_value());
+    EXPECT_TRUE(planes->XorBit(kSize / 2 + 1024, kSize / 2));
+#endif
 }
 
 TEST_F(Cursors, InvalidDescriptionsGiveNoCursorAndAreNotCached)
