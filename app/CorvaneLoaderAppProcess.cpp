@@ -17,6 +17,7 @@
 
 #include "Tracewell/Log.h"
 #include "app/CorvaneLoaderApp.h"
+#include "app/HistoryBudget.h"
 #include "app/HistoryLock.h"
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
@@ -34,6 +35,21 @@ constexpr const wchar_t* kModule = L"CorvaneLoader";
 ImageData* DataOf(const Operation* operation)
 {
     return operation ? dynamic_cast<ImageData*>(operation->m_pData) : nullptr;
+}
+
+// The image a new operation works on: the current entry's header and the
+// pixels of `shown`, the snapshot on screen (the entry's own, or the nearest
+// earlier one when it has none), copied into `storage` (reused when it is
+// large enough); no selection. Caller holds the history lock.
+std::unique_ptr<ImageData> CopyForOperation(const ImageData& current, const ImageData* shown,
+                                            std::vector<unsigned char> storage)
+{
+    auto copy = std::make_unique<ImageData>();
+    copy->m_Header = shown ? shown->m_Header : current.m_Header;
+    copy->m_Pixels = std::move(storage);
+    copy->m_Pixels.clear();
+    if (shown) PixelBuffer::AssignCopy(copy->m_Pixels, shown->m_Pixels.data(), shown->m_Pixels.size());
+    return copy;
 }
 
 } // namespace
@@ -100,22 +116,20 @@ Operation* CCorvaneLoaderApp::BeginProcessImage()
     std::unique_ptr<Operation> operation;
     try {
         HistoryLockGuard lock(HistoryMutex());
-        const ImageData* current = DataOf(m_OptHistory.Current());
-        if (!current) {
+        if (!DataOf(m_OptHistory.Current())) {
             WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
             return nullptr;
         }
+        // The new entry's snapshot must fit in the history's budget: the
+        // oldest entries go first, as when memory runs out, and the pixel
+        // storage of one of them takes the copy.
+        std::vector<unsigned char> storage;
+        if (const ImageData* shown = FindSnapshotWithPixels(m_OptHistory.CurrentIndex()))
+            HistoryBudget::MakeRoom(shown->m_Pixels.size(), &storage);
         operation = std::make_unique<Operation>();
-        auto copy = std::make_unique<ImageData>(*current);
-        if (!copy->HasPixels()) {
-            const ImageData* source = FindSnapshotWithPixels(m_OptHistory.CurrentIndex());
-            if (source) {
-                copy->m_Header = source->m_Header;
-                PixelBuffer::AssignCopy(copy->m_Pixels, source->m_Pixels.data(), source->m_Pixels.size());
-            }
-        }
-        copy->ClearSelection();
-        operation->m_pData = copy.release();
+        operation->m_pData = CopyForOperation(*DataOf(m_OptHistory.Current()),
+                                              FindSnapshotWithPixels(m_OptHistory.CurrentIndex()), std::move(storage))
+                                 .release();
     } catch (const std::bad_alloc&) {
         // Even after giving up history there was no room for the copy: the
         // command is refused and the image stays as it is.
