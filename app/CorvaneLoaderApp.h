@@ -132,6 +132,11 @@ public:
     int DoMessageBox(const wchar_t* prompt, UINT type, UINT helpId = 0);
     /// Replaces the message box by `hook` (empty: real message boxes again).
     void SetMessageBoxHook(MessageBoxHook hook) { m_messageBoxHook = std::move(hook); }
+    /// Reads a file for SetEditImageFile into `file` and returns FromFile's
+    /// result code. Tests replace it to produce codes the library never
+    /// returns; empty (the default) calls ImageFile::FromFile.
+    using ImageFileReader = std::function<int(Carrow::FileIO::ImageFile& file, const wchar_t* path)>;
+    void SetImageFileReader(ImageFileReader reader) { m_imageFileReader = std::move(reader); }
     /// Sets the main window's caption: "[Quillmark]  <app name>" and, while
     /// editing, " - <file name>".
     void UpdateWindowTitle();
@@ -277,6 +282,7 @@ private:
     std::unique_ptr<IMainWindow> m_pOwnedMainWnd;
     MainWindowFactory m_mainWindowFactory;
     MessageBoxHook m_messageBoxHook;
+    ImageFileReader m_imageFileReader;
     CThreadMessageQueue m_threadMessages;
     std::unique_ptr<CAppEventFilter> m_pEventFilter;
     CAppProfile m_Profile;  // profile values under the company and application keys
@@ -289,7 +295,9 @@ extern CCorvaneLoaderApp theApp;
 
 /// Removes the oldest history entry and every following entry without pixels
 /// of its own; TRUE when something was removed and the history now begins
-/// with a full snapshot. Any thread (see the history lock in the .cpp).
+/// with a full snapshot. Never removes the entry under the cursor or the
+/// snapshot it shows (HistoryBudget::CanGiveUpOldest). Any thread (see the
+/// history lock in the .cpp).
 BOOL ReduceHistory();
 
 /// The allocation-failure handler: gives up history and asks for a retry

@@ -163,7 +163,7 @@ BOOL CCorvaneLoaderApp::SetEditImageFile(const wchar_t* path)
         UpdateWindowTitle();
     }
     auto file = std::make_unique<Carrow::FileIO::ImageFile>();
-    const int result = file->FromFile(path);
+    const int result = m_imageFileReader ? m_imageFileReader(*file, path) : file->FromFile(path);
     if (result <= 0) {
         const wchar_t* key = ReadFailureKey(result);
         if (!key) {

@@ -78,6 +78,12 @@ std::size_t Get()
 
 void Set(std::size_t bytes) { g_budget.store(bytes == 0 ? DefaultBytes() : bytes); }
 
+bool CanGiveUpOldest()
+{
+    HistoryLockGuard lock(HistoryMutex());
+    return !theApp.m_OptHistory.empty() && ShownSnapshotIndex(theApp.m_OptHistory) > 0;
+}
+
 std::size_t KeptBytes()
 {
     HistoryLockGuard lock(HistoryMutex());
@@ -96,7 +102,7 @@ bool MakeRoom(std::size_t incomingBytes, std::vector<unsigned char>* spare)
     const std::size_t budget = Get();
     while (KeptBytes() + incomingBytes > budget) {
         // The snapshot on screen stays, and with it everything after it.
-        if (ShownSnapshotIndex(theApp.m_OptHistory) == 0) return false;
+        if (!CanGiveUpOldest()) return false;
         // The oldest entry goes now whatever it holds: its pixels may serve
         // the new snapshot.
         ImageData* oldest = DataAt(theApp.m_OptHistory, 0);

@@ -37,6 +37,12 @@ std::size_t Get();
 /// tools that need a budget of their own.
 void Set(std::size_t bytes);
 
+/// True when the oldest history entry may be given up: it is neither the
+/// entry under the cursor nor the snapshot that entry shows (the nearest
+/// entry at or before the cursor that holds pixels), whose pixels the view
+/// is showing. ReduceHistory and MakeRoom stop where this is false.
+bool CanGiveUpOldest();
+
 /// Bytes of snapshots (pixels and selection masks) of the history's entries
 /// from the oldest up to the cursor: what the history keeps once the next
 /// operation is appended (entries past the cursor go then).

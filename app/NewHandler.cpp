@@ -15,6 +15,7 @@
 
 #include "Tracewell/Log.h"
 #include "app/CorvaneLoaderApp.h"
+#include "app/HistoryBudget.h"
 #include "app/HistoryLock.h"
 #include "operations/ImageData.h"
 
@@ -80,7 +81,9 @@ BOOL ReduceHistory()
     HistoryLockGuard lock(HistoryMutex());
     OperationManage::Operations& history = theApp.m_OptHistory;
     for (;;) {
-        if (!history.RemoveFirstOnly()) return FALSE;
+        // An entry without pixels shows an earlier snapshot, which the view
+        // is showing: freeing that one would leave the view on freed memory.
+        if (!HistoryBudget::CanGiveUpOldest() || !history.RemoveFirstOnly()) return FALSE;
         if (EntryHasPixels(history.Get(0))) return TRUE;
     }
 }

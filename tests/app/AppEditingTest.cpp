@@ -11,7 +11,9 @@
 #include "AppTestSupport.h"
 #include "Wordhoard/LocalizeHelper.h"
 #include "app/HistoryLock.h"
+#include "io/FixedEncoderOptionsProvider.h"
 #include "io/ImageFile.h"
+#include "io/ScopedEncoderOptionsProvider.h"
 #include "operations/OptGuids.h"
 #include "operations/OptParam_Flip.h"
 #include "operations/OptParam_Rotate.h"
@@ -251,6 +253,95 @@ TEST_F(EditingPeriod, OpeningADroppedFileClosesThePeriodFirst)
     EXPECT_TRUE(theApp.OpenImageFile(photo.c_str()));
     EXPECT_EQ(window.setImageCount, 2);
     EXPECT_EQ(theApp.m_OptHistory.size(), 1u);
+}
+
+TEST_F(EditingPeriod, CancellingTheJpegOptionsLeavesFileAndChangesAloneAndSaysNothing)
+{
+    const std::wstring jpeg = folder + L"photo.jpg";
+    ASSERT_TRUE(AppTest::WriteTestPicture(jpeg, 30, 20));
+    const auto bytesOf = [](const std::wstring& path) {
+        std::ifstream file(std::filesystem::path(path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    };
+    const std::string before = bytesOf(jpeg);
+    Open(jpeg);
+    RunThreaded(OPTGUID_FLIP, new OptParam_Flip);
+    const BYTE* shown = window.shown;
+    Carrow::FileIO::ScopedEncoderOptionsProvider cancel(std::make_shared<Carrow::FileIO::FixedEncoderOptionsProvider>(
+        Carrow::FileIO::FixedEncoderOptionsProvider::Cancelled()));
+    EXPECT_EQ(theApp.SaveEditImageFileTo(Carrow::FileIO::GUID_NULL, nullptr), 1);
+    EXPECT_EQ(theApp.SaveEditImageFileTo(Carrow::FileIO::ImageFormatJPEG, (folder + L"new.jpg").c_str()), 1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(theApp.m_bModified);
+    EXPECT_EQ(bytesOf(jpeg), before);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder + L"new.jpg")));
+    EXPECT_EQ(std::wstring(theApp.GetEditFilePath()), jpeg);
+    EXPECT_EQ(window.shown, shown);
+}
+
+TEST_F(EditingPeriod, AnEntryWithoutPixelsShowsAndSavesTheSnapshotBeforeIt)
+{
+    Open(photo);
+    RunThreaded(OPTGUID_FLIP, new OptParam_Flip);
+    const auto* flipped = dynamic_cast<const ImageData*>(theApp.m_OptHistory.Current()->m_pData);
+    ASSERT_NE(flipped, nullptr);
+    auto* unchanged = new OperationManage::Operation;  // an entry of the kind that keeps no pixels
+    unchanged->m_Kind = OPTGUID_NOIMAGE;
+    unchanged->m_pData = new ImageData;
+    {
+        HistoryLockGuard lock(HistoryMutex());
+        theApp.m_OptHistory.Append(*unchanged);
+    }
+    EXPECT_TRUE(theApp.GotoHistory(App::GOTOHISTORY_PREVIOUS));
+    EXPECT_TRUE(theApp.GotoHistory(App::GOTOHISTORY_NEXT));
+    EXPECT_EQ(window.shown, flipped->m_Pixels.data());  // the walk back to the flip's snapshot
+
+    // Saving gives up the two oldest steps: the Open entry, but not the
+    // flip, whose pixels are on screen for the entry under the cursor.
+    ASSERT_EQ(theApp.SaveEditImageFileTo(Carrow::FileIO::ImageFormatPNG, (folder + L"saved.png").c_str()), 0);
+    EXPECT_EQ(theApp.m_OptHistory.size(), 2u);
+    EXPECT_EQ(theApp.m_OptHistory.Get(0)->m_pData, flipped);
+    const QImage saved = QImage(QString::fromStdWString(folder + L"saved.png")).convertToFormat(QImage::Format_RGB888);
+    const QImage opened = QImage(QString::fromStdWString(photo)).convertToFormat(QImage::Format_RGB888);
+    EXPECT_EQ(saved, opened.mirrored(true, false));
+    EXPECT_TRUE(theApp.GotoHistory(App::GOTOHISTORY_PREVIOUS));
+    EXPECT_EQ(window.shown, flipped->m_Pixels.data());
+}
+
+TEST_F(EditingPeriod, AnImageTheWindowRefusesOrAnUnknownReadResultOpensNothing)
+{
+    LogWatch log;
+    window.failSetImage = true;
+    EXPECT_FALSE(theApp.SetEditImageFile(photo.c_str()));
+    EXPECT_TRUE(log.Contains("CCorvaneLoaderApp::SetEditImageFile: Failed to set image to MainDlg."));
+    EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_IDLE);
+    EXPECT_TRUE(theApp.m_OptHistory.empty());
+    EXPECT_EQ(theApp.GetEditFilePath(), nullptr);
+    window.failSetImage = false;
+
+    theApp.SetImageFileReader([](Carrow::FileIO::ImageFile&, const wchar_t*) { return -9; });
+    EXPECT_FALSE(theApp.SetEditImageFile(photo.c_str()));
+    EXPECT_TRUE(log.Contains("Unknown Error! This code should not be executed. iRet = -9"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], Item(L"IDS_VELMIRA_MSG_UNKNOWN_ERROR"));
+    // Any positive code is success.
+    theApp.SetImageFileReader([](Carrow::FileIO::ImageFile& file, const wchar_t* path) {
+        return file.FromFile(path) == 1 ? 7 : 0;
+    });
+    EXPECT_TRUE(theApp.SetEditImageFile(photo.c_str()));
+    theApp.SetImageFileReader(nullptr);
+    EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(EditingPeriod, TheViewLetsGoOfThePixelsBeforeTheHistoryFreesThem)
+{
+    Open(photo);
+    RunThreaded(OPTGUID_FLIP, new OptParam_Flip);
+    theApp.EndEditImageFile();
+    EXPECT_EQ(window.historyAtUnload, 2u);  // the snapshots were still there
+    EXPECT_EQ(window.shown, nullptr);
+    EXPECT_TRUE(theApp.m_OptHistory.empty());
 }
 
 class WorkerThread : public EditingPeriod {};

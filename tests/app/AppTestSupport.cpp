@@ -90,6 +90,7 @@ BOOL RecordingMainWindow::OnFileClose()
 void RecordingMainWindow::UnloadToolAndClearImage()
 {
     calls.push_back("UnloadToolAndClearImage");
+    historyAtUnload = theApp.m_OptHistory.size();
     shown = nullptr;
 }
 

@@ -55,6 +55,7 @@ public:
     int updateImageCount{0};
     bool failSetImage{false};
     bool failUpdateImage{false};
+    std::size_t historyAtUnload{0};  ///< history entries when the view last let go of its image
     BOOL closeResult{TRUE};       ///< what OnFileClose answers
     bool closeEndsEditing{true};  ///< OnFileClose ends the editing period as the real window does
     int lastAdaptMode{-1};

@@ -9,6 +9,7 @@
 #include "operations/Operators.h"
 #include "operations/OptGuids.h"
 #include "operations/OptParam_Flip.h"
+#include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_Rotate.h"
 #include "operations/OptParam_SpotRemoval.h"
 
@@ -35,6 +36,24 @@ ImageData& DataOf(Operation& operation) { return *static_cast<ImageData*>(operat
 const unsigned char* Pixel(const ImageData& data, int x, int yFromTop)
 {
     return data.m_Pixels.data() + PixelOffset(data.m_Header, x, yFromTop);
+}
+
+// Sets picture pixel (x, y), row 0 at the top, to red, green, blue.
+void Paint(ImageData& data, int x, int yFromTop, int red, int green, int blue)
+{
+    unsigned char* p = data.m_Pixels.data() + PixelOffset(data.m_Header, x, yFromTop);
+    p[0] = static_cast<unsigned char>(blue);
+    p[1] = static_cast<unsigned char>(green);
+    p[2] = static_cast<unsigned char>(red);
+}
+
+// A picture of one colour.
+ImageData Flat(int width, int height, int red, int green, int blue)
+{
+    ImageData data = MakeImage(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) Paint(data, x, y, red, green, blue);
+    return data;
 }
 
 OptParam_Rotate* QuarterTurn(bool clockwise)
@@ -98,6 +117,34 @@ TEST(RotateOperator, RefusesMissingRecordsWrongKindsAndUnknownModes)
     EXPECT_FALSE(Operator_Rotate::Process(*badMode));
     EXPECT_TRUE(log.Contains("Invalid RotateMode: 5."));
     EXPECT_EQ(DataOf(*badMode).m_Pixels, source.m_Pixels);
+}
+
+TEST(RotateOperator, FreeRotationGrowsTheCanvasAndFillsTheCornersAndNinetyDegreesIsExact)
+{
+    const ImageData source = MakeImage(20, 10);
+    auto* slant = new OptParam_Rotate;
+    slant->m_nMode = OptParam_Rotate::ROTATE_FREE;
+    slant->m_fAngle = 45.0f;
+    slant->m_crFillColor = RGB(0, 255, 0);
+    auto slanted = MakeOperation(OPTGUID_ROTATE, source, slant);
+    ASSERT_TRUE(Operator_Rotate::Process(*slanted));
+    const ImageData& turned = DataOf(*slanted);
+    const LONG side = turned.m_Header.bmiHeader.biWidth;
+    EXPECT_GE(side, 21);  // 20 cos 45 + 10 sin 45 = 21.2
+    EXPECT_EQ(turned.m_Header.bmiHeader.biHeight, side);  // a 2:1 picture at 45 degrees fills a square
+    EXPECT_EQ(turned.m_Pixels.size(), turned.m_Header.bmiHeader.biSizeImage);
+    const unsigned char* corner = Pixel(turned, 0, 0);
+    EXPECT_TRUE(corner[0] == 0 && corner[1] == 255 && corner[2] == 0);
+
+    auto* right = new OptParam_Rotate;
+    right->m_nMode = OptParam_Rotate::ROTATE_FREE;
+    right->m_fAngle = 90.0f;
+    auto free90 = MakeOperation(OPTGUID_ROTATE, source, right);
+    auto quarter = MakeOperation(OPTGUID_ROTATE, source, QuarterTurn(true));
+    ASSERT_TRUE(Operator_Rotate::Process(*free90));
+    ASSERT_TRUE(Operator_Rotate::Process(*quarter));
+    EXPECT_EQ(DataOf(*free90).m_Header.bmiHeader.biWidth, 10);
+    EXPECT_EQ(DataOf(*free90).m_Pixels, DataOf(*quarter).m_Pixels);
 }
 
 TEST(FlipOperator, MirrorsAcrossTheChosenAxis)
@@ -210,6 +257,61 @@ TEST(AdjustmentOperators, ChangeTheWholeSnapshotWithoutASelection)
     EXPECT_FALSE(Operator_Crop::Process(*crop));
     EXPECT_FALSE(log.Contains("Operator_Crop::Process: Failed"));
     EXPECT_EQ(DataOf(*crop).m_Pixels, source.m_Pixels);
+}
+
+TEST(AdjustmentOperators, ColourLevelsWhiteBalanceAndInverseHue)
+{
+    const ImageData source = MakeImage(9, 7);  // pixel (3, 2): red 7, green 2, blue 3
+    LogWatch log;
+    auto* levels = new OptParam_RGBColor;
+    levels->m_nRed = 300;  // refused by the library: logged, the other channels still change
+    levels->m_nGreen = -5;
+    levels->m_nBlue = 20;
+    auto rgb = MakeOperation(OPTGUID_RGBCOLOR, source, levels);
+    EXPECT_TRUE(Operator_RGBColor::Process(*rgb));
+    const unsigned char* p = Pixel(DataOf(*rgb), 3, 2);
+    EXPECT_EQ(p[2], 7);
+    EXPECT_EQ(p[1], 0);
+    EXPECT_EQ(p[0], 23);
+    EXPECT_TRUE(log.Contains("Operator_RGBColor::Process: Failed to adjust color level of 'Red' channel."));
+    EXPECT_FALSE(log.Contains("'Green' channel"));
+
+    // White balance: the reference colour becomes the grey of its mean.
+    auto* balance = new OptParam_WhiteBalance;
+    balance->m_crReference = RGB(200, 100, 150);
+    auto white = MakeOperation(OPTGUID_WHITEBALANCE, Flat(4, 3, 200, 100, 150), balance);
+    ASSERT_TRUE(Operator_WhiteBalance::Process(*white));
+    p = Pixel(DataOf(*white), 1, 1);
+    EXPECT_TRUE(p[0] == 150 && p[1] == 150 && p[2] == 150) << int(p[2]) << "," << int(p[1]) << "," << int(p[0]);
+
+    // Inverse hue: red turns cyan, and the operator has no parameter text.
+    log.Mark();
+    auto inverse = MakeOperation(OPTGUID_INVERSEHUE, Flat(4, 3, 255, 0, 0), nullptr);
+    ASSERT_TRUE(Operator_InverseHue::Process(*inverse));
+    p = Pixel(DataOf(*inverse), 2, 2);
+    EXPECT_TRUE(p[2] == 0 && p[1] == 255 && p[0] == 255) << int(p[2]) << "," << int(p[1]) << "," << int(p[0]);
+    EXPECT_TRUE(log.Contains("Operator_InverseHue::Process: ParamInfo: Not Need."));
+}
+
+TEST(RedeyeOperator, DarkensTheRedPupilInsideTheRectangleOnly)
+{
+    // Two red pupils on grey skin; the rectangle holds the left one.
+    ImageData source = Flat(40, 20, 170, 140, 120);
+    for (int y = 7; y <= 13; ++y)
+        for (int x = 0; x < 40; ++x)
+            if ((x - 10) * (x - 10) + (y - 10) * (y - 10) <= 9 || (x - 30) * (x - 30) + (y - 10) * (y - 10) <= 9)
+                Paint(source, x, y, 210, 30, 40);
+    auto* param = new OptParam_RedeyeReduction;
+    param->m_rcRect = RECT{4, 4, 17, 17};
+    param->m_nDarkenAmount = 50;
+    LogWatch log;
+    auto operation = MakeOperation(OPTGUID_REDEYEREDUCTION, source, param);
+    ASSERT_TRUE(Operator_RedeyeReduction::Process(*operation));
+    const ImageData& result = DataOf(*operation);
+    EXPECT_LT(Pixel(result, 10, 10)[2], 60);  // no longer red
+    EXPECT_EQ(std::memcmp(Pixel(result, 30, 10), Pixel(source, 30, 10), 3), 0);
+    EXPECT_EQ(std::memcmp(Pixel(result, 2, 2), Pixel(source, 2, 2), 3), 0);
+    EXPECT_FALSE(log.Contains("Operator_RedeyeReduction::Process: ParamInfo"));
 }
 
 TEST(OperatorDispatch, RunsTheOperatorOfTheKindAndRefusesUnknownKinds)
