@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run of the real program under a virtual X server, driven with
 # xdotool as a person would: start it with a photo on the command line,
-# close the first-run About box, click the dark spot in the photo, save with
-# Ctrl+S, quit with Escape; then check that the saved photo has the spot
-# repaired and nothing else changed.
+# close the first-run About box, type into the spot-size box, click the dark
+# spot in the photo, save with Ctrl+S, quit with Escape; then check that the
+# saved photo has the spot repaired and nothing else changed.
 #
 # Usage: e2e_xvfb.sh CORVANELOADER PIXELCHECK
 # Exit status: 0 passed, 1 failed, 77 skipped (xvfb-run or xdotool missing).
@@ -46,11 +46,19 @@ if [[ "${1:-}" == --inside ]]; then
   main=$(find_window 'photo\.png' 10) || fail "the photo named on the command line was not opened"
   xdotool windowfocus --sync "$main"
 
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  # Keys typed into the spot-size box stay there: an r must not turn the
+  # photo (the saved file would then be turned), Up and Down change the
+  # number and leave it at 15. The box sits right of the label (70 pixels)
+  # and the slider (150) in the strip under the 44-pixel toolbar.
+  xdotool mousemove --sync $((X + 240)) $((Y + 60)) click 1
+  xdotool key --clearmodifiers r Up Down
+  sleep 0.5
+
   # The photo is fitted into the view and centred in it, so the spot at the
   # photo's centre lies at the view's centre: below the toolbar (44 pixels)
   # and the option strip (about 32), above the status bar (24). The spot
   # remover's 15-pixel square forgives a few pixels of error.
-  eval "$(xdotool getwindowgeometry --shell "$main")"
   top=$((44 + 32))
   x=$((X + WIDTH / 2))
   y=$((Y + top + (HEIGHT - top - 24) / 2))
