@@ -1,7 +1,12 @@
-// Speed of loading and saving a 24-megapixel JPEG photograph with
-// Carrow::FileIO::ImageFile, next to libjpeg-turbo's own tools on the same
-// file in the same run: FromFile against `djpeg` (to PPM, output discarded)
-// and ToFile at quality 90 against `cjpeg -quality 90`.
+// Speed of loading and saving a 24-megapixel photograph with
+// Carrow::FileIO::ImageFile, next to other programs on the same pixels in the
+// same run:
+// - JPEG: FromFile against `djpeg` (to PPM, output discarded) and ToFile at
+//   quality 90 against `cjpeg -quality 90`;
+// - PNG: ToFile against OpenCV's `cv::imwrite` with its default settings,
+//   with the sizes of both files;
+// - TIFF: FromFile and ToFile (LZW) against `cv::imread` and `cv::imwrite`
+//   (OpenCV writes LZW by default).
 //
 // The photograph is made once per run in a temporary folder: a real photo
 // from OpenCV's sample data upscaled to 6000 x 4000 with grain added, about
@@ -9,11 +14,12 @@
 // lookup, the encoding straight into a temporary file, flushing it to disk and
 // renaming it over the target. Run from the build's bin folder:
 //   ./bench_ImageFileSpeed
-// Medians of the repetitions and the ratios ours/tool are printed at the end.
+// Medians of the repetitions and the ratios ours/other are printed at the end.
 
 #include <benchmark/benchmark.h>
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cstdio>
@@ -60,10 +66,13 @@ struct Workspace {
     fs::path folder;
     fs::path jpeg;  // the photograph
     fs::path ppm;   // the same pixels for cjpeg
+    fs::path tiff;  // the same pixels as an LZW TIFF, written by OpenCV
+    cv::Mat photo;  // the same pixels, top-down BGR, for OpenCV's writers
     std::uintmax_t jpegBytes{};
 };
 
 Workspace g_workspace;
+std::map<std::string, std::uintmax_t> g_fileBytes;  // written file sizes by name
 
 // The sample photo as a top-down BGR matrix, read with our own decoder.
 cv::Mat LoadSamplePhoto()
@@ -127,8 +136,18 @@ bool PrepareWorkspace()
     fs::create_directories(g_workspace.folder);
     g_workspace.jpeg = g_workspace.folder / "photo.jpg";
     g_workspace.ppm = g_workspace.folder / "photo.ppm";
+    g_workspace.tiff = g_workspace.folder / "photo.tif";
     const cv::Mat photo = MakeGrainyPhoto();
     if (photo.empty() || !WriteJpeg(photo, g_workspace.jpeg) || !WritePpm(photo, g_workspace.ppm)) return false;
+    // The other formats get the pixels as our JPEG decoder gives them, so
+    // both sides of each pair encode exactly the same image.
+    ImageFile decoded;
+    if (decoded.FromFile(Utf8ToWide(g_workspace.jpeg.string()).c_str()) != 1) return false;
+    BITMAPINFO info{};
+    auto* bits = static_cast<BYTE*>(decoded.GetImageDataInfo(info));
+    const cv::Mat bottomUp(kHeight, kWidth, CV_8UC3, bits, info.bmiHeader.biSizeImage / kHeight);
+    cv::flip(bottomUp, g_workspace.photo, 0);
+    if (!cv::imwrite(g_workspace.tiff.string(), g_workspace.photo)) return false;
     g_workspace.jpegBytes = fs::file_size(g_workspace.jpeg);
     return true;
 }
@@ -165,21 +184,38 @@ void BM_Djpeg(benchmark::State& state)
     }
 }
 
-void BM_ToFile(benchmark::State& state)
+// The photograph as loaded once, shared by the saving benchmarks.
+ImageFile& LoadedPhoto()
 {
     static ImageFile file;
-    if (!file.IsValid() && file.FromFile(Utf8ToWide(g_workspace.jpeg.string()).c_str()) != 1) {
+    if (!file.IsValid()) file.FromFile(Utf8ToWide(g_workspace.jpeg.string()).c_str());
+    return file;
+}
+
+// Saves the loaded photograph as `name` in `format`, recording the file size.
+void SaveAs(benchmark::State& state, const char* name, const GUID& format)
+{
+    const ImageFile& file = LoadedPhoto();
+    if (!file.IsValid()) {
         state.SkipWithError("FromFile failed");
         return;
     }
     EncoderOptions options;
     options.nQuality = kQuality;
+    options.nCompression = EncoderValueCompressionLZW;
     options.bDropMetadata = FALSE;
     const ScopedEncoderOptionsProvider scoped(std::make_shared<FixedEncoderOptionsProvider>(options));
-    const std::wstring target = Utf8ToWide((g_workspace.folder / "ours.jpg").string());
+    const fs::path target = g_workspace.folder / name;
+    const std::wstring wide = Utf8ToWide(target.string());
     for (auto _ : state) {
-        if (file.ToFile(target.c_str(), GUID_NULL) != 1) state.SkipWithError("ToFile failed");
+        if (file.ToFile(wide.c_str(), format) != 1) state.SkipWithError("ToFile failed");
     }
+    g_fileBytes[name] = fs::file_size(target);
+}
+
+void BM_ToFile(benchmark::State& state)
+{
+    SaveAs(state, "ours.jpg", ImageFormatJPEG);
 }
 
 void BM_Cjpeg(benchmark::State& state)
@@ -191,10 +227,62 @@ void BM_Cjpeg(benchmark::State& state)
     }
 }
 
+void BM_ToFilePng(benchmark::State& state)
+{
+    SaveAs(state, "ours.png", ImageFormatPNG);
+}
+
+// OpenCV's writer with its default settings, into a file like ours.
+void CvWrite(benchmark::State& state, const char* name)
+{
+    const std::string target = (g_workspace.folder / name).string();
+    for (auto _ : state) {
+        if (!cv::imwrite(target, g_workspace.photo)) state.SkipWithError("cv::imwrite failed");
+    }
+    g_fileBytes[name] = fs::file_size(target);
+}
+
+void BM_CvImwritePng(benchmark::State& state)
+{
+    CvWrite(state, "opencv.png");
+}
+
+void BM_FromFileTiff(benchmark::State& state)
+{
+    static ImageFile file;
+    const std::wstring path = Utf8ToWide(g_workspace.tiff.string());
+    for (auto _ : state) {
+        if (file.FromFile(path.c_str()) != 1) state.SkipWithError("FromFile failed");
+    }
+}
+
+void BM_CvImreadTiff(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (cv::imread(g_workspace.tiff.string()).empty()) state.SkipWithError("cv::imread failed");
+    }
+}
+
+void BM_ToFileTiff(benchmark::State& state)
+{
+    SaveAs(state, "ours.tif", ImageFormatTIFF);
+}
+
+void BM_CvImwriteTiff(benchmark::State& state)
+{
+    CvWrite(state, "opencv.tif");
+}
+
 BENCHMARK(BM_FromFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(9);
 BENCHMARK(BM_Djpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(9);
 BENCHMARK(BM_ToFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(9);
 BENCHMARK(BM_Cjpeg)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2)->Repetitions(9);
+BENCHMARK(BM_ToFilePng)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_CvImwritePng)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_FromFileTiff)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_CvImreadTiff)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_ToFileTiff)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+BENCHMARK(BM_CvImwriteTiff)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
 
 // Prints the usual table, then the medians side by side with their ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -215,16 +303,28 @@ public:
         ConsoleReporter::Finalize();
         std::printf("\nPhoto: %d x %d, %.1f MB as JPEG (quality %d)\n", kWidth, kHeight,
                     static_cast<double>(g_workspace.jpegBytes) / 1e6, kQuality);
-        PrintPair("decode", "BM_FromFile", "BM_Djpeg");
-        PrintPair("encode", "BM_ToFile", "BM_Cjpeg");
+        PrintPair("JPEG decode", "BM_FromFile", "BM_Djpeg");
+        PrintPair("JPEG encode", "BM_ToFile", "BM_Cjpeg");
+        PrintPair("PNG encode", "BM_ToFilePng", "BM_CvImwritePng");
+        PrintSizes("PNG", "ours.png", "opencv.png");
+        PrintPair("TIFF decode", "BM_FromFileTiff", "BM_CvImreadTiff");
+        PrintPair("TIFF encode (LZW)", "BM_ToFileTiff", "BM_CvImwriteTiff");
+        PrintSizes("TIFF", "ours.tif", "opencv.tif");
     }
 
 private:
     void PrintPair(const char* what, const std::string& ours, const std::string& tool)
     {
         if (!m_medians.count(ours) || !m_medians.count(tool)) return;
-        std::printf("%s: ours %.1f ms, tool %.1f ms, ratio %.2f\n", what, m_medians[ours], m_medians[tool],
+        std::printf("%s: ours %.1f ms, other %.1f ms, ratio %.2f\n", what, m_medians[ours], m_medians[tool],
                     m_medians[ours] / m_medians[tool]);
+    }
+
+    static void PrintSizes(const char* what, const std::string& ours, const std::string& other)
+    {
+        if (!g_fileBytes.count(ours) || !g_fileBytes.count(other)) return;
+        std::printf("%s size: ours %.2f MB, other %.2f MB, ratio %.3f\n", what, g_fileBytes[ours] / 1e6,
+                    g_fileBytes[other] / 1e6, static_cast<double>(g_fileBytes[ours]) / g_fileBytes[other]);
     }
 
     std::map<std::string, double> m_medians;
