@@ -1,9 +1,12 @@
 #include "io/AtomicFileWriter.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +16,39 @@ namespace Carrow::FileIO {
 namespace {
 
 constexpr int kNameAttempts = 64;
+
+std::atomic<int (*)(int)> g_fsync{nullptr};
+std::atomic<int (*)(const char*, const char*)> g_rename{nullptr};
+
+int SyncFile(int fd)
+{
+    const auto call = g_fsync.load();
+    return call ? call(fd) : ::fsync(fd);
+}
+
+int RenameFile(const char* from, const char* to)
+{
+    const auto call = g_rename.load();
+    return call ? call(from, to) : ::rename(from, to);
+}
+
+void IgnoreSignal(int) {}
+
+// With SIGXFSZ caught, a write past the file-size limit fails with EFBIG
+// instead of ending the program, and the save fails cleanly. A handler (or
+// an ignore) set by someone else is left alone.
+void CatchFileSizeSignal()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+        struct sigaction caught {};
+        caught.sa_handler = IgnoreSignal;
+        sigemptyset(&caught.sa_mask);
+        ::sigaction(SIGXFSZ, &caught, nullptr);
+    });
+}
 
 // The file a path finally names: an existing target with every link resolved,
 // otherwise the path as given.
@@ -43,7 +79,7 @@ std::string RandomSuffix()
 
 } // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& utf8TargetPath) : m_target(ResolveTarget(utf8TargetPath)) {}
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath) : m_target(ResolveTarget(targetPath)) {}
 
 AtomicFileWriter::~AtomicFileWriter()
 {
@@ -51,9 +87,9 @@ AtomicFileWriter::~AtomicFileWriter()
     if (!m_bCommitted && !m_tempPath.empty()) ::unlink(m_tempPath.c_str());
 }
 
-bool AtomicFileWriter::CanReplace(const std::string& utf8TargetPath)
+bool AtomicFileWriter::CanReplace(const std::string& targetPath)
 {
-    const std::string target = ResolveTarget(utf8TargetPath);
+    const std::string target = ResolveTarget(targetPath);
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0) return false;
@@ -65,8 +101,17 @@ bool AtomicFileWriter::CanReplace(const std::string& utf8TargetPath)
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+AtomicFileWriter::SystemCalls AtomicFileWriter::SetSystemCalls(const SystemCalls& calls)
+{
+    SystemCalls previous;
+    previous.fsync = g_fsync.exchange(calls.fsync);
+    previous.rename = g_rename.exchange(calls.rename);
+    return previous;
+}
+
 bool AtomicFileWriter::Open()
 {
+    CatchFileSizeSignal();
     const std::string folder = FolderOf(m_target);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string candidate = folder + "/.corvane-" + RandomSuffix() + ".tmp";
@@ -120,7 +165,7 @@ bool AtomicFileWriter::Commit()
 {
     if (m_fd < 0 || m_nError) return false;
     CopyOwnerAndMode();
-    if (::fsync(m_fd) != 0) {
+    if (SyncFile(m_fd) != 0) {
         Fail(errno);
         return false;
     }
@@ -130,7 +175,7 @@ bool AtomicFileWriter::Commit()
         Fail(errno);
         return false;
     }
-    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+    if (RenameFile(m_tempPath.c_str(), m_target.c_str()) != 0) {
         Fail(errno);
         return false;
     }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <utility>
 
 #include "io/ByteOrder.h"
+#include "io/OrientedRowWriter.h"
 
 namespace Carrow::FileIO {
 
@@ -47,7 +49,7 @@ int ClassifyRgb(WORD bitCount)
 
 } // namespace
 
-BmpDecoder::BmpDecoder(std::string utf8Path) : m_path(std::move(utf8Path)) {}
+BmpDecoder::BmpDecoder(std::string nativePath) : m_path(std::move(nativePath)) {}
 
 bool BmpDecoder::ReadHeader(ImageHeaderInfo& info)
 {
@@ -68,6 +70,10 @@ bool BmpDecoder::ReadHeader(ImageHeaderInfo& info)
 
     info.rawFormat = ImageFormatBMP;
     info.pixelFormat = Classify();
+    // Uncompressed rows take exactly their size; RLE pictures are refused anyway.
+    const std::uint64_t rows = std::uint64_t{DibStride(info.width, m_layout.bitCount)} * static_cast<std::uint64_t>(info.height);
+    info.truncated = m_layout.compression != kBiRle8 && m_layout.compression != kBiRle4 &&
+                     TooShortFor(m_file.Size() - m_layout.dataOffset, rows, 1);
     return true;
 }
 
@@ -137,20 +143,29 @@ bool BmpDecoder::HasStandardMasks() const
 
 Status BmpDecoder::Decode(const DibTarget& target)
 {
-    const std::size_t fileStride = DibStride(target.width, m_layout.bitCount);
-    if (fileStride == 0 || target.stride < fileStride) return Status::InvalidParameter;
-    const std::uint64_t total = static_cast<std::uint64_t>(fileStride) * static_cast<std::uint64_t>(target.height);
+    const LONG width = target.StoredWidth();
+    const LONG height = target.StoredHeight();
+    const std::size_t fileStride = DibStride(width, m_layout.bitCount);
+    if (fileStride == 0 || DibStride(width, PixelFormatBits(target.pixelFormat)) < fileStride)
+        return Status::InvalidParameter;
+    const std::uint64_t total = static_cast<std::uint64_t>(fileStride) * static_cast<std::uint64_t>(height);
     if (m_layout.dataOffset + total > m_file.Size()) return Status::GenericError;
 
-    if (!m_layout.topDown && target.stride == fileStride) {
+    if (!m_layout.topDown && target.stride == fileStride && target.orientation == 1) {
         if (!m_file.ReadExactAt(m_layout.dataOffset, target.bits, static_cast<std::size_t>(total)))
             return Status::GenericError;
     } else {
-        for (LONG y = 0; y < target.height; ++y) {
-            const LONG fileRow = m_layout.topDown ? y : target.height - 1 - y;
+        PixelBuffer row(fileStride);
+        const std::size_t used = static_cast<std::size_t>(width) * (PixelFormatBits(target.pixelFormat) / 8);
+        OrientedRowWriter writer(target);
+        for (LONG y = 0; y < height; ++y) {
+            const LONG fileRow = m_layout.topDown ? y : height - 1 - y;
             const std::uint64_t offset = m_layout.dataOffset + static_cast<std::uint64_t>(fileRow) * fileStride;
-            if (!m_file.ReadExactAt(offset, target.TopDownRow(y), fileStride)) return Status::GenericError;
+            if (!m_file.ReadExactAt(offset, row.data(), fileStride)) return Status::GenericError;
+            std::memcpy(writer.Row(y), row.data(), used);
+            writer.RowDone(y);
         }
+        writer.Finish();
     }
     if (!HasStandardMasks()) ShuffleMaskedPixels(target);
     return Status::Ok;

@@ -14,8 +14,8 @@ namespace Carrow::FileIO {
 
 class BmpDecoder final : public IImageDecoder {
 public:
-    /// A decoder for the file at `utf8Path` (opened by ReadHeader).
-    explicit BmpDecoder(std::string utf8Path);
+    /// A decoder for the file at `nativePath` (opened by ReadHeader).
+    explicit BmpDecoder(std::string nativePath);
 
     bool ReadHeader(ImageHeaderInfo& info) override;
     Status Decode(const DibTarget& target) override;

@@ -33,5 +33,10 @@ inline void WriteLE32(unsigned char* p, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
+/// Writes `v` into the four bytes at `p`, most significant first.
+inline void WriteBE32(unsigned char* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * (3 - i)));
+}
 
 } // namespace Carrow::FileIO

@@ -10,4 +10,6 @@
 #include <exiv2/image.hpp>
 #include <exiv2/iptc.hpp>
 #include <exiv2/jpgimage.hpp>
+#include <exiv2/tags.hpp>
+#include <exiv2/xmp_exiv2.hpp>
 #pragma GCC diagnostic pop

@@ -12,10 +12,10 @@ FileReader::~FileReader()
     if (m_fd >= 0) ::close(m_fd);
 }
 
-int FileReader::OpenRegularFile(const std::string& utf8Path)
+int FileReader::OpenRegularFile(const std::string& nativePath)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-    const int fd = ::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -27,9 +27,9 @@ int FileReader::OpenRegularFile(const std::string& utf8Path)
     return fd;
 }
 
-bool FileReader::Open(const std::string& utf8Path)
+bool FileReader::Open(const std::string& nativePath)
 {
-    const int fd = OpenRegularFile(utf8Path);
+    const int fd = OpenRegularFile(nativePath);
     struct stat st {};
     if (fd < 0) return false;
     if (::fstat(fd, &st) != 0) {
@@ -42,9 +42,9 @@ bool FileReader::Open(const std::string& utf8Path)
     return true;
 }
 
-std::FILE* FileReader::OpenStream(const std::string& utf8Path)
+std::FILE* FileReader::OpenStream(const std::string& nativePath)
 {
-    const int fd = OpenRegularFile(utf8Path);
+    const int fd = OpenRegularFile(nativePath);
     if (fd < 0) return nullptr;
     std::FILE* stream = ::fdopen(fd, "rb");
     if (!stream) ::close(fd);

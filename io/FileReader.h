@@ -1,5 +1,6 @@
 #pragma once
-// Random-access reading of a regular file by its UTF-8 path.
+// Random-access reading of a regular file by its path (the file system's
+// bytes, see WideToFileName).
 
 #include <cstddef>
 #include <cstdint>
@@ -15,17 +16,17 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    /// Opens `utf8Path` for reading. False when it cannot be opened or is not
+    /// Opens `nativePath` for reading. False when it cannot be opened or is not
     /// a regular file (a FIFO or device would block or never end).
-    bool Open(const std::string& utf8Path);
+    bool Open(const std::string& nativePath);
 
-    /// Opens `utf8Path` read-only as a descriptor, refusing anything but a
+    /// Opens `nativePath` read-only as a descriptor, refusing anything but a
     /// regular file; -1 on failure. The caller closes it.
-    static int OpenRegularFile(const std::string& utf8Path);
+    static int OpenRegularFile(const std::string& nativePath);
 
-    /// Opens `utf8Path` as a buffered stream for reading, refusing anything
+    /// Opens `nativePath` as a buffered stream for reading, refusing anything
     /// but a regular file; null on failure. The caller closes it (fclose).
-    static std::FILE* OpenStream(const std::string& utf8Path);
+    static std::FILE* OpenStream(const std::string& nativePath);
 
     /// Size of the file in bytes when it was opened.
     std::uint64_t Size() const { return m_size; }

@@ -25,4 +25,9 @@ EncoderOptions FixedEncoderOptionsProvider::AskEncoderOptions(EncoderDialog dial
     return dialog == EncoderDialog::Jpeg ? m_jpeg : m_tiff;
 }
 
+BOOL FixedEncoderOptionsProvider::DropsMetadataUnasked()
+{
+    return m_jpeg.bDropMetadata || m_tiff.bDropMetadata ? TRUE : FALSE;
+}
+
 } // namespace Carrow::FileIO

@@ -21,6 +21,10 @@ public:
 
     EncoderOptions AskEncoderOptions(EncoderDialog dialog) override;
 
+    /// TRUE when either answer drops the metadata: a run told to leave the
+    /// metadata out leaves it out of every format.
+    BOOL DropsMetadataUnasked() override;
+
     /// How many times a save asked. Any thread.
     int AskCount() const { return m_nAskCount.load(); }
 

@@ -43,6 +43,12 @@ public:
     /// Asks for the options of one save as `dialog`. May show a modal dialog,
     /// so it is called on the user-interface thread when ToFile runs there.
     virtual EncoderOptions AskEncoderOptions(EncoderDialog dialog) = 0;
+
+    /// Whether a save in a format that asks nothing (PNG) leaves out the
+    /// metadata it could carry (the colour profile). The dialogs keep it; a
+    /// non-interactive provider may follow its drop-metadata answer. Never
+    /// shows anything; same thread as AskEncoderOptions.
+    virtual BOOL DropsMetadataUnasked() { return FALSE; }
 };
 
 /// The provider ToFile consults now: the one installed with

@@ -4,6 +4,7 @@
 // the caller's bottom-up rows.
 
 #include <cstddef>
+#include <cstdint>
 
 #include "io/DibImage.h"
 #include "io/ImageFormatIds.h"
@@ -18,7 +19,18 @@ struct ImageHeaderInfo {
     LONG height{};                         ///< pixels
     double dpiX{};                         ///< dots per inch; 0 when the file states none
     double dpiY{};
+    /// The file is far too short to hold the pixels the header declares, even
+    /// at the best compression its coding allows: damaged, or made to make a
+    /// reader allocate and decode a huge picture for nothing.
+    bool truncated{};
 };
+
+/// True when `fileBytes` cannot hold `pixelBytes` of pixel data that its
+/// coding compresses at most `maxRatio` to 1.
+constexpr bool TooShortFor(std::uint64_t fileBytes, std::uint64_t pixelBytes, std::uint64_t maxRatio)
+{
+    return fileBytes < pixelBytes / maxRatio;
+}
 
 class IImageDecoder {
 public:
@@ -28,9 +40,10 @@ public:
     /// decoder's format (nothing is identified then). Call once, first.
     virtual bool ReadHeader(ImageHeaderInfo& info) = 0;
 
-    /// Decodes the pixels into `target`, whose size and pixel format are the
-    /// header's (one of the four accepted formats) and whose rows run
-    /// bottom-up. Not Ok when the pixel data is damaged or truncated (the
+    /// Decodes the pixels into `target`, whose stored size (StoredWidth,
+    /// StoredHeight) and pixel format are the header's (one of the four
+    /// accepted formats) and whose rows run bottom-up, applying the target's
+    /// orientation. Not Ok when the pixel data is damaged or truncated (the
     /// rows are then partly written), or memory runs out.
     virtual Status Decode(const DibTarget& target) = 0;
 };

@@ -19,11 +19,11 @@ bool StartsWith(const unsigned char* head, std::size_t size, const char* magic, 
 
 } // namespace
 
-GUID ImageDecoderFactory::SniffFormat(const std::string& utf8Path)
+GUID ImageDecoderFactory::SniffFormat(const std::string& nativePath)
 {
     FileReader file;
     unsigned char head[8] = {};
-    if (!file.Open(utf8Path)) return ImageFormatUndefined;
+    if (!file.Open(nativePath)) return ImageFormatUndefined;
     const std::size_t n = file.ReadAt(0, head, sizeof head);
     if (StartsWith(head, n, "BM", 2)) return ImageFormatBMP;
     if (StartsWith(head, n, "\xFF\xD8\xFF", 3)) return ImageFormatJPEG;
@@ -37,13 +37,13 @@ GUID ImageDecoderFactory::SniffFormat(const std::string& utf8Path)
     return ImageFormatUndefined;
 }
 
-std::unique_ptr<IImageDecoder> ImageDecoderFactory::Create(const GUID& format, const std::string& utf8Path,
+std::unique_ptr<IImageDecoder> ImageDecoderFactory::Create(const GUID& format, const std::string& nativePath,
                                                            std::size_t maxImageBytes)
 {
-    if (format == ImageFormatBMP) return std::make_unique<BmpDecoder>(utf8Path);
-    if (format == ImageFormatJPEG) return std::make_unique<JpegDecoder>(utf8Path, maxImageBytes);
-    if (format == ImageFormatPNG) return std::make_unique<PngDecoder>(utf8Path, maxImageBytes);
-    if (format == ImageFormatTIFF) return std::make_unique<TiffDecoder>(utf8Path, maxImageBytes);
+    if (format == ImageFormatBMP) return std::make_unique<BmpDecoder>(nativePath);
+    if (format == ImageFormatJPEG) return std::make_unique<JpegDecoder>(nativePath, maxImageBytes);
+    if (format == ImageFormatPNG) return std::make_unique<PngDecoder>(nativePath, maxImageBytes);
+    if (format == ImageFormatTIFF) return std::make_unique<TiffDecoder>(nativePath, maxImageBytes);
     return nullptr;
 }
 

@@ -2,7 +2,7 @@
 
 #include "io/AtomicFileWriter.h"
 #include "io/BmpCodec.h"
-#include "io/PngCodec.h"
+#include "io/PngEncoder.h"
 #include "io/TiffCodec.h"
 #include "platform/TextConvert.h"
 
@@ -42,15 +42,15 @@ bool ImageEncoder::IsValidView(const DibView& view)
 }
 
 Status ImageEncoder::Encode(const DibView& view, const GUID& clsid, const std::vector<EncoderParameter>& parameters,
-                            const std::vector<JpegMarker>& jpegMarkers, ByteSink& sink)
+                            const EmbeddedMetadata& embedded, ByteSink& sink)
 {
     if (!IsValidView(view)) return Status::InvalidParameter;
     if (clsid == EncoderClsidBMP) return EncodeBmp(view, sink);
-    if (clsid == EncoderClsidPNG) return EncodePng(view, sink);
+    if (clsid == EncoderClsidPNG) return EncodePng(view, embedded.pngIccProfile, sink);
     if (clsid == EncoderClsidJPEG) {
         LONG quality = kDefaultJpegQuality;
         const Status status = FindLongParameter(parameters, EncoderQuality, quality);
-        return status == Status::Ok ? EncodeJpeg(view, quality, jpegMarkers, sink) : status;
+        return status == Status::Ok ? EncodeJpeg(view, quality, embedded.jpegMarkers, sink) : status;
     }
     if (clsid == EncoderClsidTIFF) {
         LONG compression = EncoderValueCompressionLZW;
@@ -71,7 +71,7 @@ int SaveBitmapToFile(const void* bits, const BITMAPINFO& info, const wchar_t* pa
                  pixelFormat, h.biXPelsPerMeter, h.biYPelsPerMeter};
     if (!ImageEncoder::IsValidView(view)) return static_cast<int>(Status::InvalidParameter);
 
-    AtomicFileWriter writer(WideToUtf8(path));
+    AtomicFileWriter writer(WideToFileName(path));
     if (!writer.Open()) return static_cast<int>(Status::Win32Error);
     const Status status = ImageEncoder::Encode(view, encoderClsid, {}, {}, writer);
     if (status != Status::Ok) return static_cast<int>(status);

@@ -12,17 +12,23 @@
 
 namespace Carrow::FileIO {
 
+/// What an encoder puts into the new file beside the pixels.
+struct EmbeddedMetadata {
+    std::vector<JpegMarker> jpegMarkers; ///< JPEG: markers written after the JFIF header
+    std::vector<BYTE> pngIccProfile;     ///< PNG: colour profile for an iCCP chunk (none when empty)
+};
+
 class ImageEncoder final {
 public:
     /// Encodes `view` with the encoder `clsid` (see EncoderCatalog) into
     /// `sink`. Parameters: `EncoderQuality` for JPEG (one long, 0 to 100,
     /// default 75), `EncoderCompression` for TIFF (one long, 6 none or 2 LZW,
-    /// default LZW); unknown parameters are ignored. `jpegMarkers` go into a
-    /// JPEG after its JFIF header. InvalidParameter for a malformed view or
-    /// parameter, UnknownImageFormat for an unknown encoder, Win32Error when
-    /// the sink fails.
+    /// default LZW); unknown parameters are ignored. `embedded` goes into a
+    /// JPEG or PNG (see EmbeddedMetadata). InvalidParameter for a malformed
+    /// view or parameter, UnknownImageFormat for an unknown encoder,
+    /// Win32Error when the sink fails.
     static Status Encode(const DibView& view, const GUID& clsid, const std::vector<EncoderParameter>& parameters,
-                         const std::vector<JpegMarker>& jpegMarkers, ByteSink& sink);
+                         const EmbeddedMetadata& embedded, ByteSink& sink);
 
     /// True when `view` describes usable rows: bits set, positive size, one of
     /// the four accepted pixel formats, stride at least the padded row length.

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
-#include <limits>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <limits>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "Tracewell/Log.h"
@@ -17,6 +20,7 @@
 #include "io/IEncoderOptionsProvider.h"
 #include "io/ImageDecoderFactory.h"
 #include "io/ImageEncoder.h"
+#include "io/ISaveProgress.h"
 #include "io/ImageMetadata.h"
 #include "platform/InvalidArgException.h"
 #include "platform/TextConvert.h"
@@ -30,6 +34,7 @@ const wchar_t kFromFile[] = L"FileIO::ImageFile::FromFile";
 const wchar_t kToFile[] = L"FileIO::ImageFile::ToFile";
 constexpr double kDefaultDpi = 96.0;
 constexpr std::size_t kDefaultMaxImageBytes = 0x7FFFFFFF;
+constexpr auto kProgressInterval = std::chrono::milliseconds(40);
 
 std::atomic<std::size_t> g_maxImageBytes{kDefaultMaxImageBytes};
 
@@ -64,6 +69,26 @@ bool Contains(const std::vector<GUID>& guids, const GUID& wanted)
     return std::find(guids.begin(), guids.end(), wanted) != guids.end();
 }
 
+bool IsQuarterTurn(int orientation)
+{
+    return orientation >= 5;
+}
+
+// True when both paths name the same existing file (links followed).
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+int PercentOf(LONG rows, LONG height)
+{
+    if (height <= 0) return 0;
+    return static_cast<int>(std::min<std::int64_t>(100, std::int64_t{rows} * 100 / height));
+}
+
 } // namespace
 
 struct ImageFile::SaveOptions {
@@ -72,6 +97,13 @@ struct ImageFile::SaveOptions {
     BOOL bDropMetadata{TRUE};
     // Entries point at nQuality or nCompression of this object.
     std::vector<EncoderParameter> parameters;
+};
+
+struct ImageFile::SaveTarget {
+    std::string nativePath; // the file system's bytes of `path`
+    const wchar_t* path{};  // as the caller gave it, for the log
+    GUID format{};
+    GUID clsid{};           // the encoder
 };
 
 ImageFile::ImageFile() = default;
@@ -87,8 +119,7 @@ ImageFile::ImageFile(const ImageFile& other)
       m_bmpInfo(other.m_bmpInfo),
       m_nPixelFormat(other.m_nPixelFormat),
       m_vecData(other.m_vecData),
-      m_pExifData(ImageMetadata::Clone(other.m_pExifData.get())),
-      m_pIptcData(ImageMetadata::Clone(other.m_pIptcData.get()))
+      m_metadata(other.m_metadata.Clone())
 {
 }
 
@@ -101,8 +132,7 @@ ImageFile& ImageFile::operator=(const ImageFile& other)
     std::swap(m_bmpInfo, copy.m_bmpInfo);
     std::swap(m_nPixelFormat, copy.m_nPixelFormat);
     m_vecData.swap(copy.m_vecData);
-    m_pExifData.swap(copy.m_pExifData);
-    m_pIptcData.swap(copy.m_pIptcData);
+    std::swap(m_metadata, copy.m_metadata);
     return *this;
 }
 
@@ -119,13 +149,13 @@ std::size_t ImageFile::GetMaxImageBytes()
 int ImageFile::FromFile(const wchar_t* path)
 {
     if (!path) throw CInvalidArgException("ImageFile::FromFile: null path");
-    const std::string utf8Path = WideToUtf8(path);
-    if (!IsReadableFile(utf8Path)) {
+    const std::string nativePath = WideToFileName(path);
+    if (!IsReadableFile(nativePath)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"File '%s' doesn't exit or is not readable.", path);
         return 0;
     }
-    const GUID container = ImageDecoderFactory::SniffFormat(utf8Path);
-    std::unique_ptr<IImageDecoder> decoder = ImageDecoderFactory::Create(container, utf8Path, GetMaxImageBytes());
+    const GUID container = ImageDecoderFactory::SniffFormat(nativePath);
+    std::unique_ptr<IImageDecoder> decoder = ImageDecoderFactory::Create(container, nativePath, GetMaxImageBytes());
     ImageHeaderInfo header;
     header.rawFormat = container;
     if (decoder ? !decoder->ReadHeader(header) : container == ImageFormatUndefined) {
@@ -138,17 +168,46 @@ int ImageFile::FromFile(const wchar_t* path)
         return -2;
     }
     Reset();
-    const int pixels = ReadPixels(*decoder, header);
-    decoder.reset();
+    const int checked = CheckDeclaredSize(header);
+    if (checked != 1) return checked;
+    // The metadata comes first: it gives the orientation in which the pixels
+    // are decoded. Damaged pixels are still the failure reported first.
+    PhotoMetadata metadata;
+    const ImageMetadata::Result read = ReadMetadata(nativePath, header.rawFormat, metadata);
+    const int orientation = read == ImageMetadata::Result::Ok ? ImageMetadata::TakeOrientation(metadata) : 1;
+    const int pixels = ReadPixels(*decoder, header, orientation);
     if (pixels != 1) return pixels;
-    StoreHeader(header, path);
-    return ReadMetadata(utf8Path, path, header);
+    if (read != ImageMetadata::Result::Ok) return MetadataFailure(read, path);
+    StoreHeader(header, path, orientation, metadata);
+    m_metadata = std::move(metadata);
+    m_nPixelFormat = header.pixelFormat;
+    return 1;
 }
 
-int ImageFile::ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header)
+// Refuses, before anything is allocated or decoded, a picture too large for
+// the memory limit and one whose file cannot hold what its header declares.
+int ImageFile::CheckDeclaredSize(const ImageHeaderInfo& header)
 {
-    const std::size_t stride = DibStride(header.width, PixelFormatBits(header.pixelFormat));
-    const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(header.height);
+    const std::uint64_t size = static_cast<std::uint64_t>(DibStride(header.width, PixelFormatBits(header.pixelFormat))) *
+                               static_cast<std::uint64_t>(header.height);
+    if (size > GetMaxImageBytes() || size > 0xFFFFFFFFu) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Not enough memory.");
+        return -4;
+    }
+    if (header.truncated) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Failed to call Bitmap::LockBits, returned: %d.",
+                 static_cast<int>(Status::GenericError));
+        return -3;
+    }
+    return 1;
+}
+
+int ImageFile::ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header, int orientation)
+{
+    const LONG width = IsQuarterTurn(orientation) ? header.height : header.width;
+    const LONG height = IsQuarterTurn(orientation) ? header.width : header.height;
+    const std::size_t stride = DibStride(width, PixelFormatBits(header.pixelFormat));
+    const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
     bool allocated = size <= GetMaxImageBytes() && size <= 0xFFFFFFFFu;
     if (allocated) {
         try {
@@ -164,9 +223,14 @@ int ImageFile::ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header)
         WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Not enough memory.");
         return -4;
     }
-    const DibTarget target{m_vecData.data(), header.width, header.height, stride, header.pixelFormat};
+    const DibTarget target{m_vecData.data(), width, height, stride, header.pixelFormat, orientation};
     ClearRowPadding(target);
-    const Status status = decoder.Decode(target);
+    Status status = Status::OutOfMemory;
+    try {
+        status = decoder.Decode(target);
+    } catch (const std::bad_alloc&) {
+        // reported below like any failed decode
+    }
     if (status != Status::Ok) {
         Reset();
         WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Failed to call Bitmap::LockBits, returned: %d.",
@@ -176,58 +240,57 @@ int ImageFile::ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header)
     return 1;
 }
 
-void ImageFile::StoreHeader(const ImageHeaderInfo& header, const wchar_t* path)
+void ImageFile::StoreHeader(const ImageHeaderInfo& header, const wchar_t* path, int orientation,
+                            const PhotoMetadata& metadata)
 {
     m_guidFormat = header.rawFormat;
     m_strFilePath = path;
+    double dpiX = header.dpiX;
+    double dpiY = header.dpiY;
+    // A camera JPEG often states its resolution only in the Exif data.
+    if (header.rawFormat == ImageFormatJPEG && (dpiX <= 0 || dpiY <= 0)) {
+        double exifX = 0, exifY = 0;
+        ImageMetadata::ExifResolution(*metadata.exif, exifX, exifY);
+        if (dpiX <= 0) dpiX = exifX;
+        if (dpiY <= 0) dpiY = exifY;
+    }
+    const bool turned = IsQuarterTurn(orientation);
     BITMAPINFOHEADER& h = m_bmpInfo.bmiHeader;
     h.biBitCount = PixelFormatBits(header.pixelFormat);
-    h.biWidth = header.width;
-    h.biHeight = header.height;
+    h.biWidth = turned ? header.height : header.width;
+    h.biHeight = turned ? header.width : header.height;
     h.biSizeImage = static_cast<DWORD>(m_vecData.size());
-    h.biXPelsPerMeter = PelsPerMeter(header.dpiX);
-    h.biYPelsPerMeter = PelsPerMeter(header.dpiY);
+    h.biXPelsPerMeter = PelsPerMeter(turned ? dpiY : dpiX);
+    h.biYPelsPerMeter = PelsPerMeter(turned ? dpiX : dpiY);
 }
 
-int ImageFile::ReadMetadata(const std::string& utf8Path, const wchar_t* path, const ImageHeaderInfo& header)
+ImageMetadata::Result ImageFile::ReadMetadata(const std::string& nativePath, const GUID& format,
+                                             PhotoMetadata& metadata)
 {
-    std::unique_ptr<Exiv2::ExifData> exif;
-    std::unique_ptr<Exiv2::IptcData> iptc;
-    ImageMetadata::Result result = ImageMetadata::Read(utf8Path, exif, iptc);
+    const ImageMetadata::Result result = ImageMetadata::Read(nativePath, metadata);
     // Exiv2 reads no metadata from a BMP at all, and misses small ones among
     // its file types; an empty set is then the whole truth.
-    if (result == ImageMetadata::Result::NoImage && header.rawFormat == ImageFormatBMP) {
-        exif = ImageMetadata::EmptyExif();
-        iptc = ImageMetadata::EmptyIptc();
-        result = ImageMetadata::Result::Ok;
-    }
-    if (result != ImageMetadata::Result::Ok) {
-        Reset();
-        if (result == ImageMetadata::Result::NoImage)
-            WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Source file '%s' is not a valid image file for Exiv2.", path);
-        else
-            WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Exception occurred while reading metadata.");
-        return -5;
-    }
-    m_pExifData = std::move(exif);
-    m_pIptcData = std::move(iptc);
-    // A camera JPEG often states its resolution only in the Exif data.
-    if (header.rawFormat == ImageFormatJPEG && (header.dpiX <= 0 || header.dpiY <= 0)) {
-        double dpiX = 0, dpiY = 0;
-        ImageMetadata::ExifResolution(*m_pExifData, dpiX, dpiY);
-        if (header.dpiX <= 0) m_bmpInfo.bmiHeader.biXPelsPerMeter = PelsPerMeter(dpiX);
-        if (header.dpiY <= 0) m_bmpInfo.bmiHeader.biYPelsPerMeter = PelsPerMeter(dpiY);
-    }
-    m_nPixelFormat = header.pixelFormat;
-    return 1;
+    if (result != ImageMetadata::Result::NoImage || format != ImageFormatBMP) return result;
+    metadata = ImageMetadata::Empty();
+    return ImageMetadata::Result::Ok;
+}
+
+int ImageFile::MetadataFailure(ImageMetadata::Result result, const wchar_t* path)
+{
+    Reset();
+    if (result == ImageMetadata::Result::NoImage)
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Source file '%s' is not a valid image file for Exiv2.", path);
+    else
+        WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Exception occurred while reading metadata.");
+    return -5;
 }
 
 int ImageFile::ToFile(const wchar_t* path, GUID format) const
 {
     if (!path || !IsValid()) throw CInvalidArgException("ImageFile::ToFile: null path or nothing loaded");
     if (format == GUID_NULL) format = m_guidFormat;
-    const std::string utf8Path = WideToUtf8(path);
-    if (!AtomicFileWriter::CanReplace(utf8Path)) {
+    SaveTarget target{WideToFileName(path), path, format, GUID_NULL};
+    if (!AtomicFileWriter::CanReplace(target.nativePath)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"File '%s' doesn't exit or is not writable.", path);
         return -1;
     }
@@ -235,24 +298,26 @@ int ImageFile::ToFile(const wchar_t* path, GUID format) const
         WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"Format not suppored.");
         return -2;
     }
-    GUID clsid{};
-    if (!GetEncoderClsidFromFormat(format, clsid)) {
+    if (!GetEncoderClsidFromFormat(format, target.clsid)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"Encoder not found.");
         return -3;
     }
     SaveOptions options;
-    if (!AskSaveOptions(format, clsid, options)) return -5;
-    return EncodeAndWrite(utf8Path, path, format, clsid, options);
+    if (!AskSaveOptions(format, target.clsid, options)) return -5;
+    return SaveWithProgress(target, options);
 }
 
 bool ImageFile::AskSaveOptions(const GUID& format, GUID& clsid, SaveOptions& options) const
 {
     std::vector<GUID> supported;
     GetSupportedParameters(clsid, supported);
+    const std::shared_ptr<IEncoderOptionsProvider> provider = GetEncoderOptionsProvider();
+    // A PNG has no options to ask: it keeps the colour profile unless the
+    // provider drops metadata without being asked.
+    if (format == ImageFormatPNG) options.bDropMetadata = provider->DropsMetadataUnasked();
     const bool jpeg = format == ImageFormatJPEG;
     if (!jpeg && format != ImageFormatTIFF) return true;
-    const EncoderOptions answer =
-        GetEncoderOptionsProvider()->AskEncoderOptions(jpeg ? EncoderDialog::Jpeg : EncoderDialog::Tiff);
+    const EncoderOptions answer = provider->AskEncoderOptions(jpeg ? EncoderDialog::Jpeg : EncoderDialog::Tiff);
     if (!answer.bConfirmed) return false;
     options.nQuality = answer.nQuality;
     options.nCompression = answer.nCompression;
@@ -265,28 +330,61 @@ bool ImageFile::AskSaveOptions(const GUID& format, GUID& clsid, SaveOptions& opt
     return true;
 }
 
-int ImageFile::EncodeAndWrite(const std::string& utf8Path, const wchar_t* path, const GUID& format,
-                              const GUID& clsid, const SaveOptions& options) const
+// With an observer installed, the file is encoded and written on a worker
+// thread while this thread reports the progress; the worker only reads the
+// rows and the metadata (and merges a TIFF encoder's values into the stored
+// Exif set), and the future's result hands everything back.
+int ImageFile::SaveWithProgress(const SaveTarget& target, const SaveOptions& options) const
 {
-    const bool keepMetadata = !options.bDropMetadata && (format == ImageFormatJPEG || format == ImageFormatTIFF);
-    std::vector<JpegMarker> markers;
-    bool metadataLost = keepMetadata && format == ImageFormatJPEG && !BuildJpegMarkers(markers, path);
+    std::atomic<LONG> rowsDone{0};
+    const std::shared_ptr<ISaveProgress> observer = GetSaveProgress();
+    if (!observer) return EncodeAndWrite(target, options, &rowsDone);
+    observer->OnSaveStarted();
+    const auto start = std::chrono::steady_clock::now();
+    std::future<int> result;
+    try {
+        result = std::async(std::launch::async, [&] { return EncodeAndWrite(target, options, &rowsDone); });
+    } catch (const std::system_error&) {
+        observer->OnSaveFinished();
+        return EncodeAndWrite(target, options, &rowsDone); // no thread to be had: save without reports
+    }
+    while (result.wait_for(kProgressInterval) != std::future_status::ready) {
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        observer->OnSaveProgress(PercentOf(rowsDone.load(), m_bmpInfo.bmiHeader.biHeight),
+                                 static_cast<unsigned>(elapsed.count()));
+    }
+    observer->OnSaveFinished();
+    return result.get();
+}
 
-    AtomicFileWriter writer(utf8Path);
-    Status status = writer.Open() ? Status::Ok : Status::Win32Error;
-    if (status == Status::Ok && keepMetadata && format == ImageFormatTIFF) {
+int ImageFile::EncodeAndWrite(const SaveTarget& target, const SaveOptions& options, std::atomic<LONG>* rowsDone) const
+{
+    const bool keepMetadata = !options.bDropMetadata;
+    const bool ownFile = IsOwnFile(target.nativePath);
+    EmbeddedMetadata embedded;
+    bool metadataLost = keepMetadata && target.format == ImageFormatJPEG && !BuildJpegMarkers(embedded.jpegMarkers);
+    if (keepMetadata && target.format == ImageFormatPNG) embedded.pngIccProfile = m_metadata.iccProfile;
+
+    AtomicFileWriter writer(target.nativePath);
+    Status status = metadataLost && ownFile ? Status::Aborted : Status::Ok;
+    if (status == Status::Ok && !writer.Open()) status = Status::Win32Error;
+    if (status == Status::Ok && keepMetadata && target.format == ImageFormatTIFF) {
         // The metadata goes into the complete TIFF in memory, so the file on
         // disk is only ever the finished result.
         MemoryByteSink memory;
-        status = ImageEncoder::Encode(View(), clsid, options.parameters, markers, memory);
-        if (status == Status::Ok) {
-            metadataLost = !PutMetadataIntoTiff(memory.Bytes(), path);
-            if (!writer.WriteBuffer(std::move(memory.Bytes()))) status = Status::Win32Error;
-        }
+        status = ImageEncoder::Encode(View(rowsDone), target.clsid, options.parameters, embedded, memory);
+        if (status == Status::Ok) metadataLost = !PutMetadataIntoTiff(memory.Bytes(), target.path);
+        if (status == Status::Ok && metadataLost && ownFile) status = Status::Aborted;
+        if (status == Status::Ok && !writer.WriteBuffer(std::move(memory.Bytes()))) status = Status::Win32Error;
     } else if (status == Status::Ok) {
-        status = ImageEncoder::Encode(View(), clsid, options.parameters, markers, writer);
+        status = ImageEncoder::Encode(View(rowsDone), target.clsid, options.parameters, embedded, writer);
     }
     if (status == Status::Ok && !writer.Commit()) status = Status::Win32Error;
+    if (status == Status::Aborted) {
+        WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"File '%s' was left as it was: its metadata could not be saved.",
+                 target.path);
+        return 0;
+    }
     if (status != Status::Ok) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"Failed to call Image::Save. Retured: %d(Status).",
                  static_cast<int>(status));
@@ -295,9 +393,15 @@ int ImageFile::EncodeAndWrite(const std::string& utf8Path, const wchar_t* path, 
     return metadataLost ? -4 : 1;
 }
 
-bool ImageFile::BuildJpegMarkers(std::vector<JpegMarker>& markers, const wchar_t*) const
+bool ImageFile::BuildJpegMarkers(std::vector<JpegMarker>& markers) const
 {
-    if (ImageMetadata::BuildJpegMarkers(*m_pExifData, *m_pIptcData, markers) == ImageMetadata::Result::Ok) return true;
+    std::vector<std::string> dropped;
+    if (ImageMetadata::BuildJpegMarkers(m_metadata, markers, dropped) == ImageMetadata::Result::Ok) {
+        for (const std::string& what : dropped)
+            WriteLog(LOG_LEVEL_WARNING, kModule, kToFile, L"The Exif data was too large for a JPEG file; dropped %hs.",
+                     what.c_str());
+        return true;
+    }
     markers.clear();
     WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"Exception occurred while copying metadata.");
     return false;
@@ -305,7 +409,7 @@ bool ImageFile::BuildJpegMarkers(std::vector<JpegMarker>& markers, const wchar_t
 
 bool ImageFile::PutMetadataIntoTiff(PixelBuffer& tiff, const wchar_t* path) const
 {
-    const ImageMetadata::Result result = ImageMetadata::WriteIntoTiff(tiff, *m_pExifData, *m_pIptcData);
+    const ImageMetadata::Result result = ImageMetadata::WriteIntoTiff(tiff, m_metadata);
     if (result == ImageMetadata::Result::Ok) return true;
     if (result == ImageMetadata::Result::NoImage)
         WriteLog(LOG_LEVEL_ERROR, kModule, kToFile, L"File '%s' is not a valid image file for Exiv2.", path);
@@ -314,14 +418,25 @@ bool ImageFile::PutMetadataIntoTiff(PixelBuffer& tiff, const wchar_t* path) cons
     return false;
 }
 
-DibView ImageFile::View() const
+bool ImageFile::IsOwnFile(const std::string& nativePath) const
+{
+    return SameFile(nativePath, WideToFileName(m_strFilePath));
+}
+
+DibView ImageFile::View(std::atomic<LONG>* rowsDone) const
 {
     const BITMAPINFOHEADER& h = m_bmpInfo.bmiHeader;
     const std::size_t stride = h.biHeight > 0 ? h.biSizeImage / static_cast<DWORD>(h.biHeight) : 0;
     const bool fits = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(std::max<LONG>(h.biHeight, 0)) <=
                       m_vecData.size();
-    return DibView{fits ? m_vecData.data() : nullptr, h.biWidth,         h.biHeight,       stride,
-                   m_nPixelFormat,                   h.biXPelsPerMeter, h.biYPelsPerMeter};
+    return DibView{fits ? m_vecData.data() : nullptr,
+                   h.biWidth,
+                   h.biHeight,
+                   stride,
+                   m_nPixelFormat,
+                   h.biXPelsPerMeter,
+                   h.biYPelsPerMeter,
+                   rowsDone};
 }
 
 int ImageFile::UpdateData(const void* bits, const BITMAPINFO& info)
@@ -377,15 +492,14 @@ void ImageFile::Reset()
     m_nPixelFormat = 0;
     // The capacity stays for the next load of a similar image.
     m_vecData.clear();
-    m_pExifData.reset();
-    m_pIptcData.reset();
+    m_metadata.Reset();
 }
 
 int ImageFile::IsValid() const
 {
     const BITMAPINFOHEADER& h = m_bmpInfo.bmiHeader;
     return !(m_guidFormat == GUID_NULL) && !m_strFilePath.empty() && h.biWidth > 0 && h.biHeight > 0 &&
-           !m_vecData.empty() && m_pExifData && m_pIptcData;
+           !m_vecData.empty() && m_metadata.exif && m_metadata.iptc;
 }
 
 int ImageFile::IsFormatSupported(const GUID& format, const int& pixelFormat) const

@@ -1,6 +1,11 @@
 #pragma once
 // The photograph being edited, as read from and written to a file: its path,
-// container format, bitmap header, pixel rows and Exif/IPTC metadata.
+// container format, bitmap header, pixel rows and metadata (Exif, IPTC, XMP
+// and the colour profile).
+//
+// The picture is turned upright when it is read: the Exif/TIFF orientation is
+// applied to the pixels in every format, the stored metadata then says
+// Orientation 1, and no saved file carries a tag that turns it again.
 //
 // Pixel rows run bottom-up: the first row in memory is the bottom row of the
 // picture. Each row is `biSizeImage / biHeight` bytes long (a multiple of 4
@@ -12,23 +17,34 @@
 //    0 the file does not exist or cannot be read (object unchanged)
 //   -1 the file is not a decodable image (object unchanged)
 //   -2 the container or pixel format is not accepted (object unchanged)
-//   -3 the pixel data cannot be decoded: damaged or truncated (object empty)
+//   -3 the pixel data cannot be decoded: damaged, truncated, or far too short
+//      for the size the header declares (object empty)
 //   -4 not enough memory for the pixel rows (object empty)
 //   -5 the metadata cannot be read (object empty)
 // Result codes of ToFile (the object is never changed, except that the
 // stored Exif set takes over the values a TIFF encoder wrote):
 //    1 saved
-//    0 the encoder failed or the file could not be written; the old file is intact
+//    0 the encoder failed or the file could not be written (also past the
+//      file-size limit), or the metadata could not be put into the photo's own
+//      file; the old file is intact
 //   -1 the target exists and is not writable, or its folder does not take new files
 //   -2 the requested format is not BMP, JPEG, PNG or TIFF
 //   -3 no encoder for the format
-//   -4 the image was saved, but without the old metadata (which could not be put in)
+//   -4 the image was saved to another file than the photo's own, but without
+//      the old metadata (which could not be put in)
 //   -5 the user cancelled the encoder options; nothing was written
-// Every failure writes one log line (module "Carrow") except -5 of ToFile.
+// Every failure writes one log line (module "Carrow") except -5 of ToFile;
+// metadata dropped to fit a JPEG adds warnings.
+//
+// Paths are wide strings that keep every byte of the file system's names
+// (see FileNameToWide).
 //
 // FromFile and ToFile run on one thread at a time per object; ToFile may ask
-// the encoder options provider, which may show a modal dialog.
+// the encoder options provider, which may show a modal dialog, and encodes on
+// a worker thread while it reports to the save progress observer (see
+// ISaveProgress) when one is installed.
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -36,17 +52,12 @@
 
 #include "io/DibImage.h"
 #include "io/ImageFormatIds.h"
+#include "io/ImageMetadata.h"
 #include "platform/WinTypes.h"
-
-namespace Exiv2 {
-class ExifData;
-class IptcData;
-} // namespace Exiv2
 
 namespace Carrow::FileIO {
 
 struct ImageHeaderInfo;
-struct JpegMarker;
 class IImageDecoder;
 
 class ImageFile {
@@ -56,24 +67,28 @@ public:
     ImageFile();
     ~ImageFile();
 
-    /// Copies path, format, header, pixel format, rows and both metadata sets
+    /// Copies path, format, header, pixel format, rows and the metadata
     /// (deep copies: the copies are independent).
     ImageFile(const ImageFile& other);
     ImageFile& operator=(const ImageFile& other);
 
-    /// Loads the BMP, JPEG, PNG or TIFF file at `path` (wide, any characters
-    /// the file system takes): its first image as 24-bit RGB or 32-bit ARGB,
-    /// PARGB or RGB rows, its Exif data without the thumbnail, and its IPTC
-    /// data. The resolution fields are the file's dots per inch x 39.37008
-    /// (96 dpi when the file states none). An Exif orientation is not applied.
-    /// Returns a result code (see the top of this file). Throws
-    /// CInvalidArgException for a null path.
+    /// Loads the BMP, JPEG, PNG or TIFF file at `path` (wide, any name the
+    /// file system takes): its first image as 24-bit RGB or 32-bit ARGB, PARGB
+    /// or RGB rows turned upright as its orientation says, its Exif data
+    /// without the thumbnail, its IPTC data, XMP packet and colour profile.
+    /// The resolution fields are the file's dots per inch x 39.37008 (96 dpi
+    /// when the file states none), swapped with a quarter turn. Returns a
+    /// result code (see the top of this file). Throws CInvalidArgException
+    /// for a null path.
     int FromFile(const wchar_t* path);
 
     /// Saves the rows to `path` as `format` (GUID_NULL: the format that was
     /// read). JPEG and TIFF ask the encoder options provider for quality or
-    /// compression and whether to keep the metadata; BMP and PNG carry no
-    /// metadata. The file is replaced only once the new one is complete.
+    /// compression and whether to keep the metadata (Exif, IPTC, XMP and the
+    /// colour profile); a PNG keeps only the colour profile, unless the
+    /// provider drops metadata unasked; a BMP keeps none. The file is
+    /// replaced only once the new one is complete, and the photo's own file
+    /// only when its metadata went in too.
     /// Returns a result code (see the top of this file). Throws
     /// CInvalidArgException for a null path or an invalid object.
     int ToFile(const wchar_t* path, GUID format) const;
@@ -124,24 +139,30 @@ protected:
 private:
     struct SaveOptions;
 
-    int ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header);
-    void StoreHeader(const ImageHeaderInfo& header, const wchar_t* path);
-    int ReadMetadata(const std::string& utf8Path, const wchar_t* path, const ImageHeaderInfo& header);
+    struct SaveTarget;
+
+    int CheckDeclaredSize(const ImageHeaderInfo& header);
+    static ImageMetadata::Result ReadMetadata(const std::string& nativePath, const GUID& format,
+                                              PhotoMetadata& metadata);
+    int MetadataFailure(ImageMetadata::Result result, const wchar_t* path);
+    int ReadPixels(IImageDecoder& decoder, const ImageHeaderInfo& header, int orientation);
+    void StoreHeader(const ImageHeaderInfo& header, const wchar_t* path, int orientation,
+                     const PhotoMetadata& metadata);
     bool AskSaveOptions(const GUID& format, GUID& clsid, SaveOptions& options) const;
-    bool BuildJpegMarkers(std::vector<JpegMarker>& markers, const wchar_t* path) const;
+    int SaveWithProgress(const SaveTarget& target, const SaveOptions& options) const;
+    int EncodeAndWrite(const SaveTarget& target, const SaveOptions& options, std::atomic<LONG>* rowsDone) const;
+    bool BuildJpegMarkers(std::vector<JpegMarker>& markers) const;
     bool PutMetadataIntoTiff(PixelBuffer& tiff, const wchar_t* path) const;
-    int EncodeAndWrite(const std::string& utf8Path, const wchar_t* path, const GUID& format, const GUID& clsid,
-                       const SaveOptions& options) const;
-    DibView View() const;
+    bool IsOwnFile(const std::string& nativePath) const;
+    DibView View(std::atomic<LONG>* rowsDone) const;
 
     std::wstring m_strFilePath;
     GUID m_guidFormat{};
     BITMAPINFO m_bmpInfo{};
     int m_nPixelFormat{};
     PixelBuffer m_vecData;
-    // ToFile merges the values a TIFF encoder wrote into the stored set.
-    mutable std::unique_ptr<Exiv2::ExifData> m_pExifData;
-    std::unique_ptr<Exiv2::IptcData> m_pIptcData;
+    // ToFile merges the values a TIFF encoder wrote into the stored Exif set.
+    mutable PhotoMetadata m_metadata;
 };
 
 } // namespace Carrow::FileIO

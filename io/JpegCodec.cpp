@@ -8,12 +8,15 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
+#include <sys/stat.h>
 #include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "io/FileReader.h"
+#include "io/OrientedRowWriter.h"
 
 namespace Carrow::FileIO {
 
@@ -22,7 +25,7 @@ namespace {
 // Far above any real progressive file (typically 10 scans); stops files made
 // of endless tiny scans from spinning the decoder.
 constexpr int kMaxScans = 1000;
-constexpr int kRowsPerCall = 16;
+constexpr int kRowsPerCall = OrientedRowWriter::kMaxPendingRows;
 constexpr std::size_t kOutputBufferBytes = 64 * 1024;
 
 struct ErrorManager {
@@ -38,11 +41,27 @@ struct ErrorManager {
     std::longjmp(err->jump, 1);
 }
 
+// Warnings that the compressed data is damaged or ends early. The decoder
+// would go on and fill the rest of the picture with grey or garbage and
+// report success; such a picture must not open as if it were whole.
+bool IsDamageWarning(const jpeg_error_mgr& err)
+{
+    switch (err.msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC: return true;
+    // Stray bytes before the end-of-image marker come after the last pixel.
+    case JWRN_EXTRANEOUS_DATA: return err.msg_parm.i[1] != 0xD9;
+    default: return false;
+    }
+}
+
 void EmitMessage(j_common_ptr cinfo, int level)
 {
     if (level >= 0) return;
-    // A truncated file would otherwise decode "successfully" with grey rows.
-    if (cinfo->err->msg_code == JWRN_JPEG_EOF) ErrorExit(cinfo);
+    if (IsDamageWarning(*cinfo->err)) ErrorExit(cinfo);
     cinfo->err->num_warnings++;
 }
 
@@ -72,6 +91,26 @@ int ClassifyComponents(int components)
     }
 }
 
+// Huffman coding spends at least one bit on every 8x8 block of every
+// component; arithmetic coding can spend far less on flat areas, so only a
+// file shorter than any real one is refused there.
+constexpr std::uint64_t kArithmeticBlocksPerBit = 32768;
+
+bool TooShortForBlocks(const jpeg_decompress_struct& cinfo, std::uint64_t fileBytes)
+{
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += static_cast<std::uint64_t>(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    const std::uint64_t bitsNeeded = cinfo.arith_code ? blocks / kArithmeticBlocksPerBit : blocks;
+    return fileBytes * 8 < bitsNeeded;
+}
+
+std::uint64_t FileSizeOf(std::FILE* file)
+{
+    struct stat st {};
+    return ::fstat(::fileno(file), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 double DensityToDpi(UINT8 unit, UINT16 density)
 {
     if (density == 0) return 0;
@@ -90,6 +129,9 @@ struct JpegDecoder::State {
     ErrorManager err;
     jpeg_progress_mgr progress{};
     bool created{};
+    // Lives here rather than on the stack of Decode, whose locals a longjmp
+    // must not skip.
+    std::optional<OrientedRowWriter> writer;
 
     ~State()
     {
@@ -98,9 +140,9 @@ struct JpegDecoder::State {
     }
 };
 
-JpegDecoder::JpegDecoder(std::string utf8Path, std::size_t maxMemoryBytes) : m_state(std::make_unique<State>())
+JpegDecoder::JpegDecoder(std::string nativePath, std::size_t maxMemoryBytes) : m_state(std::make_unique<State>())
 {
-    m_state->path = std::move(utf8Path);
+    m_state->path = std::move(nativePath);
     m_state->maxMemory = maxMemoryBytes;
 }
 
@@ -131,6 +173,7 @@ bool JpegDecoder::ReadHeader(ImageHeaderInfo& info)
         info.dpiX = DensityToDpi(s.cinfo.density_unit, s.cinfo.X_density);
         info.dpiY = DensityToDpi(s.cinfo.density_unit, s.cinfo.Y_density);
     }
+    info.truncated = TooShortForBlocks(s.cinfo, FileSizeOf(s.file));
     return true;
 }
 
@@ -141,21 +184,25 @@ Status JpegDecoder::Decode(const DibTarget& target)
     if (setjmp(s.err.jump)) return s.err.outOfMemory ? Status::OutOfMemory : Status::GenericError;
     s.cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&s.cinfo);
-    if (s.cinfo.output_width != static_cast<JDIMENSION>(target.width) ||
-        s.cinfo.output_height != static_cast<JDIMENSION>(target.height) || s.cinfo.output_components != 3) {
+    if (s.cinfo.output_width != static_cast<JDIMENSION>(target.StoredWidth()) ||
+        s.cinfo.output_height != static_cast<JDIMENSION>(target.StoredHeight()) || s.cinfo.output_components != 3) {
         jpeg_abort_decompress(&s.cinfo);
         return Status::GenericError;
     }
+    OrientedRowWriter& writer = s.writer.emplace(target);
     JSAMPROW rows[kRowsPerCall];
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const JDIMENSION first = s.cinfo.output_scanline;
         const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, s.cinfo.output_height - first);
-        for (JDIMENSION i = 0; i < count; ++i) rows[i] = target.TopDownRow(static_cast<LONG>(first + i));
-        if (jpeg_read_scanlines(&s.cinfo, rows, count) == 0) {
+        for (JDIMENSION i = 0; i < count; ++i) rows[i] = writer.Row(static_cast<LONG>(first + i));
+        const JDIMENSION got = jpeg_read_scanlines(&s.cinfo, rows, count);
+        if (got == 0) {
             jpeg_abort_decompress(&s.cinfo);
             return Status::GenericError;
         }
+        for (JDIMENSION i = 0; i < got; ++i) writer.RowDone(static_cast<LONG>(first + i));
     }
+    writer.Finish();
     // Every pixel is in; whatever follows the last scan does not matter.
     jpeg_abort_decompress(&s.cinfo);
     return Status::Ok;
@@ -244,6 +291,7 @@ Status RunEncoder(EncodeContext& c, const DibView& view, int quality, const std:
         for (JDIMENSION i = 0; i < count; ++i)
             rows[i] = const_cast<JSAMPROW>(view.TopDownRow(static_cast<LONG>(first + i)));
         jpeg_write_scanlines(&c.cinfo, rows, count);
+        view.ReportRows(static_cast<LONG>(c.cinfo.next_scanline));
     }
     jpeg_finish_compress(&c.cinfo);
     jpeg_destroy_compress(&c.cinfo);

@@ -13,18 +13,21 @@ namespace Carrow::FileIO {
 
 class JpegDecoder final : public IImageDecoder {
 public:
-    /// A decoder for the file at `utf8Path`; libjpeg's own working memory
+    /// A decoder for the file at `nativePath`; libjpeg's own working memory
     /// (progressive coefficient buffers) is held below `maxMemoryBytes`.
-    JpegDecoder(std::string utf8Path, std::size_t maxMemoryBytes);
+    JpegDecoder(std::string nativePath, std::size_t maxMemoryBytes);
     ~JpegDecoder() override;
 
     /// Reads the markers up to the first scan. The pixel format is 24-bit RGB
     /// for three components, 8-bit indexed (grey) for one, CMYK for four; the
-    /// resolution comes from the JFIF header (0 when it gives none).
+    /// resolution comes from the JFIF header (0 when it gives none). A file
+    /// with fewer bits than the picture has 8x8 blocks is marked truncated.
     bool ReadHeader(ImageHeaderInfo& info) override;
 
-    /// Decodes into 24-bit rows. A file that ends before its last pixel
-    /// fails (instead of being filled with grey).
+    /// Decodes into 24-bit rows. It stops with a failure at the first sign of
+    /// damage: data that ends before the last pixel (also when an end marker
+    /// follows), a bad code or a lost restart marker (instead of filling the
+    /// rest with grey).
     Status Decode(const DibTarget& target) override;
 
 private:

@@ -1,18 +1,17 @@
 #include "io/PngCodec.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QtEndian>
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <unistd.h>
 #include <utility>
 
 #include "io/ByteOrder.h"
+#include "io/OrientedRowWriter.h"
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit QImage rows are read as blue, green, red, alpha bytes");
 
@@ -22,9 +21,10 @@ namespace {
 
 constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint64_t kFirstChunkAfterHeader = 33;
+// Deflate turns at most 1032 bytes into one.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
 // A real file reaches its first image data chunk long before this.
 constexpr int kMaxChunksBeforeData = 10000;
-constexpr LONG kDefaultPelsPerMeter = 3780; // 96 dpi
 
 bool IsValidDepth(int colorType, int depth)
 {
@@ -66,46 +66,38 @@ QImage::Format QtFormatOf(int pixelFormat)
 void CopyIntoTarget(const QImage& image, const DibTarget& target)
 {
     const bool packed = target.pixelFormat == PixelFormat24bppRGB;
-    for (LONG y = 0; y < target.height; ++y) {
+    const LONG width = target.StoredWidth();
+    OrientedRowWriter writer(target);
+    for (LONG y = 0; y < target.StoredHeight(); ++y) {
         const uchar* src = image.constScanLine(y);
-        BYTE* dst = target.TopDownRow(y);
+        BYTE* dst = writer.Row(y);
         if (!packed) {
-            std::memcpy(dst, src, static_cast<std::size_t>(target.width) * 4);
-            continue;
+            std::memcpy(dst, src, static_cast<std::size_t>(width) * 4);
+        } else {
+            for (LONG x = 0; x < width; ++x, src += 4, dst += 3) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+            }
         }
-        for (LONG x = 0; x < target.width; ++x, src += 4, dst += 3) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-        }
+        writer.RowDone(y);
     }
+    writer.Finish();
 }
 
-QImage TopDownImage(const DibView& view)
+// Bytes of the filtered, uncompressed pixel data: a filter byte and the
+// packed samples of every row.
+std::uint64_t PixelDataBytes(std::uint32_t width, std::uint32_t height, int colorType, int depth)
 {
-    const bool packed = PixelFormatBits(view.pixelFormat) == 24;
-    QImage image(view.width, view.height, packed ? QImage::Format_RGB888 : QtFormatOf(view.pixelFormat));
-    if (image.isNull()) return image;
-    for (LONG y = 0; y < view.height; ++y) {
-        const BYTE* src = view.TopDownRow(y);
-        uchar* dst = image.scanLine(y);
-        if (!packed) {
-            std::memcpy(dst, src, static_cast<std::size_t>(view.width) * 4);
-            continue;
-        }
-        for (LONG x = 0; x < view.width; ++x, src += 3, dst += 3) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-        }
-    }
-    return image;
+    static const int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+    const std::uint64_t rowBits = std::uint64_t{width} * kChannels[colorType] * static_cast<unsigned>(depth);
+    return std::uint64_t{height} * (1 + (rowBits + 7) / 8);
 }
 
 } // namespace
 
-PngDecoder::PngDecoder(std::string utf8Path, std::size_t maxImageBytes)
-    : m_path(std::move(utf8Path)), m_maxImageBytes(maxImageBytes)
+PngDecoder::PngDecoder(std::string nativePath, std::size_t maxImageBytes)
+    : m_path(std::move(nativePath)), m_maxImageBytes(maxImageBytes)
 {
 }
 
@@ -123,6 +115,7 @@ bool PngDecoder::ReadHeader(ImageHeaderInfo& info)
 
     bool hasTransparency = false;
     ScanChunks(info, hasTransparency);
+    info.truncated = TooShortFor(m_file.Size(), PixelDataBytes(width, height, colorType, depth), kMaxDeflateRatio);
     info.rawFormat = ImageFormatPNG;
     info.width = static_cast<LONG>(width);
     info.height = static_cast<LONG>(height);
@@ -151,8 +144,14 @@ void PngDecoder::ScanChunks(ImageHeaderInfo& info, bool& hasTransparency) const
 
 Status PngDecoder::Decode(const DibTarget& target)
 {
-    QFile file(QString::fromUtf8(m_path.c_str()));
-    if (!file.open(QIODevice::ReadOnly)) return Status::Win32Error;
+    // Opened by its bytes: Qt's own file names cannot hold every name the
+    // file system can.
+    const int fd = FileReader::OpenRegularFile(m_path);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) ::close(fd);
+        return Status::Win32Error;
+    }
     QImageReader reader(&file, "png");
     reader.setAutoTransform(false);
     // Qt keeps the image as 32-bit pixels; give it room for that and a little.
@@ -162,7 +161,8 @@ Status PngDecoder::Decode(const DibTarget& target)
     QImage image;
     const bool read = reader.read(&image);
     QImageReader::setAllocationLimit(previousLimit);
-    if (!read || image.width() != target.width || image.height() != target.height) return Status::GenericError;
+    if (!read || image.width() != target.StoredWidth() || image.height() != target.StoredHeight())
+        return Status::GenericError;
 
     const QImage::Format wanted = QtFormatOf(target.pixelFormat);
     const bool usable = image.format() == wanted ||
@@ -171,21 +171,6 @@ Status PngDecoder::Decode(const DibTarget& target)
     if (image.isNull()) return Status::OutOfMemory;
     CopyIntoTarget(image, target);
     return Status::Ok;
-}
-
-Status EncodePng(const DibView& view, ByteSink& sink)
-{
-    QImage image = TopDownImage(view);
-    if (image.isNull()) return Status::OutOfMemory;
-    image.setDotsPerMeterX(view.xPelsPerMeter > 0 ? view.xPelsPerMeter : kDefaultPelsPerMeter);
-    image.setDotsPerMeterY(view.yPelsPerMeter > 0 ? view.yPelsPerMeter : kDefaultPelsPerMeter);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) return Status::GenericError;
-    buffer.close();
-    return sink.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) ? Status::Ok : Status::Win32Error;
 }
 
 } // namespace Carrow::FileIO

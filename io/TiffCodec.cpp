@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include <tiffio.h>
 
 #include "io/FileReader.h"
+#include "io/OrientedRowWriter.h"
 
 namespace Carrow::FileIO {
 
@@ -62,6 +64,31 @@ int Classify(unsigned photometric, unsigned bits, unsigned samples, unsigned ext
     }
 }
 
+// Most bytes of pixels one byte of the file can hold under each coding: a
+// PackBits run of 128 bytes takes 2; LZW's longest strings grow by one byte
+// per 12-bit code; deflate gives at most 1032 to 1; Huffman-coded JPEG at
+// least one bit per block of 64 pixels (and a file that lies about its coding
+// fails when decoded anyway).
+std::uint64_t MaxCompressionRatio(unsigned compression)
+{
+    switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_LZW: return 2048;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: return 1032;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: return 1536;
+    default: return 1 << 16;
+    }
+}
+
+std::uint64_t FileSizeOf(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 double ResolutionDpi(TIFF* tiff, ttag_t tag, unsigned unit)
 {
     float value = 0;
@@ -73,8 +100,8 @@ double ResolutionDpi(TIFF* tiff, ttag_t tag, unsigned unit)
 
 } // namespace
 
-TiffDecoder::TiffDecoder(std::string utf8Path, std::size_t maxMemoryBytes)
-    : m_path(std::move(utf8Path)), m_maxMemory(maxMemoryBytes)
+TiffDecoder::TiffDecoder(std::string nativePath, std::size_t maxMemoryBytes)
+    : m_path(std::move(nativePath)), m_maxMemory(maxMemoryBytes)
 {
 }
 
@@ -87,6 +114,7 @@ bool TiffDecoder::ReadHeader(ImageHeaderInfo& info)
 {
     const int fd = FileReader::OpenRegularFile(m_path);
     if (fd < 0) return false;
+    const std::uint64_t fileBytes = FileSizeOf(fd);
     TIFFOpenOptions* options = MakeOptions(m_maxMemory);
     m_tiff = TIFFFdOpenExt(fd, m_path.c_str(), "r", options);
     TIFFOpenOptionsFree(options);
@@ -96,7 +124,7 @@ bool TiffDecoder::ReadHeader(ImageHeaderInfo& info)
     }
     uint32_t width = 0, height = 0;
     uint16_t bits = 1, samples = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, sampleFormat = SAMPLEFORMAT_UINT;
-    uint16_t extraCount = 0, unit = RESUNIT_INCH;
+    uint16_t extraCount = 0, unit = RESUNIT_INCH, compression = COMPRESSION_NONE;
     uint16_t* extra = nullptr;
     if (!TIFFGetField(m_tiff, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(m_tiff, TIFFTAG_IMAGELENGTH, &height) ||
         !TIFFGetField(m_tiff, TIFFTAG_PHOTOMETRIC, &photometric))
@@ -107,6 +135,7 @@ bool TiffDecoder::ReadHeader(ImageHeaderInfo& info)
     TIFFGetFieldDefaulted(m_tiff, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(m_tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     TIFFGetFieldDefaulted(m_tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    TIFFGetFieldDefaulted(m_tiff, TIFFTAG_COMPRESSION, &compression);
     const bool hasExtra = TIFFGetField(m_tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extra) && extraCount > 0 && extra;
 
     m_samples = samples;
@@ -121,6 +150,8 @@ bool TiffDecoder::ReadHeader(ImageHeaderInfo& info)
                            : PixelFormatUndefined;
     info.dpiX = ResolutionDpi(m_tiff, TIFFTAG_XRESOLUTION, unit);
     info.dpiY = ResolutionDpi(m_tiff, TIFFTAG_YRESOLUTION, unit);
+    const std::uint64_t pixelBytes = std::uint64_t{width} * height * samples * bits / 8;
+    info.truncated = TooShortFor(fileBytes, pixelBytes, MaxCompressionRatio(compression));
     return true;
 }
 
@@ -136,7 +167,7 @@ Status TiffDecoder::Decode(const DibTarget& target)
     uint32_t width = 0, height = 0;
     TIFFGetField(m_tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(m_tiff, TIFFTAG_IMAGELENGTH, &height);
-    if (width != static_cast<uint32_t>(target.width) || height != static_cast<uint32_t>(target.height))
+    if (width != static_cast<uint32_t>(target.StoredWidth()) || height != static_cast<uint32_t>(target.StoredHeight()))
         return Status::GenericError;
     const unsigned targetBytes = PixelFormatBits(target.pixelFormat) / 8;
     if (IsPlainRgb() && m_samples == targetBytes) return DecodeScanlines(target);
@@ -145,21 +176,25 @@ Status TiffDecoder::Decode(const DibTarget& target)
 
 Status TiffDecoder::DecodeScanlines(const DibTarget& target)
 {
+    const LONG width = target.StoredWidth();
     const tmsize_t lineSize = TIFFScanlineSize(m_tiff);
-    const std::size_t needed = static_cast<std::size_t>(target.width) * m_samples;
+    const std::size_t needed = static_cast<std::size_t>(width) * m_samples;
     if (lineSize <= 0 || static_cast<std::size_t>(lineSize) < needed) return Status::GenericError;
     std::vector<BYTE> line(static_cast<std::size_t>(lineSize));
-    for (LONG y = 0; y < target.height; ++y) {
+    OrientedRowWriter writer(target);
+    for (LONG y = 0; y < target.StoredHeight(); ++y) {
         if (TIFFReadScanline(m_tiff, line.data(), static_cast<uint32_t>(y), 0) < 0) return Status::GenericError;
         const BYTE* src = line.data();
-        BYTE* dst = target.TopDownRow(y);
-        for (LONG x = 0; x < target.width; ++x, src += m_samples, dst += m_samples) {
+        BYTE* dst = writer.Row(y);
+        for (LONG x = 0; x < width; ++x, src += m_samples, dst += m_samples) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
             if (m_samples == 4) dst[3] = src[3];
         }
+        writer.RowDone(y);
     }
+    writer.Finish();
     return Status::Ok;
 }
 
@@ -171,9 +206,9 @@ void PutRgbaPixel(uint32_t pixel, int pixelFormat, BYTE* dst)
     const unsigned a = TIFFGetA(pixel);
     unsigned r = TIFFGetR(pixel), g = TIFFGetG(pixel), b = TIFFGetB(pixel);
     if (pixelFormat == PixelFormat32bppARGB && a != 0 && a != 255) {
-        r = std::min(255u, (r * 255 + a / 2) / a);
-        g = std::min(255u, (g * 255 + a / 2) / a);
-        b = std::min(255u, (b * 255 + a / 2) / a);
+        r = Unpremultiply(r, a);
+        g = Unpremultiply(g, a);
+        b = Unpremultiply(b, a);
     }
     dst[0] = static_cast<BYTE>(b);
     dst[1] = static_cast<BYTE>(g);
@@ -183,23 +218,42 @@ void PutRgbaPixel(uint32_t pixel, int pixelFormat, BYTE* dst)
 
 } // namespace
 
+bool TiffDecoder::ReadStoredRgba(uint32_t* raster, uint32_t width, uint32_t height)
+{
+    TIFFRGBAImage image{};
+    char message[1024] = {};
+    if (!TIFFRGBAImageBegin(&image, m_tiff, 1, message)) return false;
+    // libtiff would apply the file's orientation itself, and only the flips
+    // of it: the raster takes the rows as stored, first stored row first, and
+    // the orientation is applied like on every other decode path.
+    image.orientation = ORIENTATION_TOPLEFT;
+    image.req_orientation = ORIENTATION_TOPLEFT;
+    const int read = TIFFRGBAImageGet(&image, raster, width, height);
+    TIFFRGBAImageEnd(&image);
+    return read != 0;
+}
+
 Status TiffDecoder::DecodeThroughRgba(const DibTarget& target)
 {
     char message[1024] = {};
     if (!TIFFRGBAImageOK(m_tiff, message)) return Status::GenericError;
-    const std::size_t pixels = static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height);
+    const LONG width = target.StoredWidth();
+    const LONG height = target.StoredHeight();
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (pixels > m_maxMemory / 4) return Status::OutOfMemory;
     std::unique_ptr<uint32_t[]> raster(new (std::nothrow) uint32_t[pixels]);
     if (!raster) return Status::OutOfMemory;
-    if (!TIFFReadRGBAImageOriented(m_tiff, static_cast<uint32_t>(target.width), static_cast<uint32_t>(target.height),
-                                   raster.get(), ORIENTATION_BOTLEFT, 1))
+    if (!ReadStoredRgba(raster.get(), static_cast<uint32_t>(width), static_cast<uint32_t>(height)))
         return Status::GenericError;
     const unsigned bytes = PixelFormatBits(target.pixelFormat) / 8;
-    for (LONG y = 0; y < target.height; ++y) {
-        const uint32_t* src = raster.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(target.width);
-        BYTE* dst = target.bits + static_cast<std::size_t>(y) * target.stride;
-        for (LONG x = 0; x < target.width; ++x, dst += bytes) PutRgbaPixel(src[x], target.pixelFormat, dst);
+    OrientedRowWriter writer(target);
+    for (LONG y = 0; y < height; ++y) {
+        const uint32_t* src = raster.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        BYTE* dst = writer.Row(y);
+        for (LONG x = 0; x < width; ++x, dst += bytes) PutRgbaPixel(src[x], target.pixelFormat, dst);
+        writer.RowDone(y);
     }
+    writer.Finish();
     return Status::Ok;
 }
 
@@ -321,6 +375,7 @@ bool WriteRows(TIFF* tiff, const DibView& view, uint16_t samples)
             if (samples == 4) dst[3] = src[3];
         }
         if (TIFFWriteScanline(tiff, line.data(), static_cast<uint32_t>(y), 0) < 0) return false;
+        view.ReportRows(y + 1);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // (associated and unassociated alpha kept as stored), written uncompressed or
 // with LZW.
 
+#include <cstdint>
 #include <string>
 
 #include "io/IImageDecoder.h"
@@ -13,9 +14,9 @@ namespace Carrow::FileIO {
 
 class TiffDecoder final : public IImageDecoder {
 public:
-    /// A decoder for the first image of the file at `utf8Path`; no single
+    /// A decoder for the first image of the file at `nativePath`; no single
     /// allocation of libtiff exceeds `maxMemoryBytes`.
-    TiffDecoder(std::string utf8Path, std::size_t maxMemoryBytes);
+    TiffDecoder(std::string nativePath, std::size_t maxMemoryBytes);
     ~TiffDecoder() override;
 
     /// Classifies the first image: 8-bit RGB (or YCbCr) with three samples as
@@ -30,6 +31,7 @@ private:
     bool IsPlainRgb() const;
     Status DecodeScanlines(const DibTarget& target);
     Status DecodeThroughRgba(const DibTarget& target);
+    bool ReadStoredRgba(uint32_t* raster, uint32_t width, uint32_t height);
 
     std::string m_path;
     std::size_t m_maxMemory;

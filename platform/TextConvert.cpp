@@ -51,6 +51,20 @@ void EncodeOne(char32_t cp, std::string& out)
     }
 }
 
+constexpr char32_t kKeptByteBase = 0xDC00; // a kept byte b is U+DC00 + b, b >= 0x80
+
+bool IsKeptByte(char32_t c)
+{
+    return c >= kKeptByteBase + 0x80 && c <= kKeptByteBase + 0xFF;
+}
+
+// Windows-1252 where it differs from Latin-1 (0x80 to 0x9F); 0 where it has
+// no character.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
 } // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8)
@@ -82,4 +96,43 @@ bool IsValidUtf8(std::string_view bytes)
         }
     }
     return true;
+}
+
+std::wstring FileNameToWide(std::string_view bytes)
+{
+    std::wstring out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t start = i;
+        const char32_t cp = DecodeOne(bytes, i);
+        // A decoding failure advanced by one byte; a literal U+FFFD by three.
+        const bool failed = cp == kReplacement && i - start == 1;
+        out += static_cast<wchar_t>(failed ? kKeptByteBase + static_cast<unsigned char>(bytes[start]) : cp);
+    }
+    return out;
+}
+
+std::string WideToFileName(std::wstring_view wide)
+{
+    std::string out;
+    out.reserve(wide.size());
+    for (wchar_t c : wide) {
+        const auto cp = static_cast<char32_t>(c);
+        if (IsKeptByte(cp)) out += static_cast<char>(cp - kKeptByteBase);
+        else EncodeOne(cp, out);
+    }
+    return out;
+}
+
+std::wstring ReadableFileName(std::wstring_view wide)
+{
+    std::wstring out(wide);
+    for (wchar_t& c : out) {
+        const auto cp = static_cast<char32_t>(c);
+        if (!IsKeptByte(cp)) continue;
+        const char32_t byte = cp - kKeptByteBase;
+        const char16_t high = byte < 0xA0 ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte);
+        c = static_cast<wchar_t>(high ? high : kReplacement);
+    }
+    return out;
 }

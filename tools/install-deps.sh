@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-liberation2
-  libexiv2-dev exiv2 libjpeg62-turbo-dev libtiff-dev
+  libexiv2-dev exiv2 libjpeg62-turbo-dev libtiff-dev zlib1g-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-photo-dev libopencv-imgcodecs-dev
   libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-turbo-progs xvfb xauth xdotool

@@ -27,6 +27,15 @@ const Metadata kWritten = {
     {"Iptc.Application2.City", {"Zürich"}},
 };
 
+// The orientation is applied to the pixels when a photo is opened, so a saved
+// file says 1 where its source said otherwise.
+Metadata AsSaved(Metadata metadata)
+{
+    const auto orientation = metadata.find("Exif.Image.Orientation");
+    if (orientation != metadata.end()) orientation->second = {"1"};
+    return metadata;
+}
+
 bool HasThumbnail(const Metadata& metadata)
 {
     return std::any_of(metadata.begin(), metadata.end(),
@@ -123,11 +132,11 @@ TEST_F(ImageFileMetadata, KeptMetadataComesBackWithoutTheThumbnail)
         const Metadata source = ReadMetadataWithExiv2(m_folder.File(c.source));
         const Metadata saved = ReadMetadataWithExiv2(m_folder.File(c.target));
         EXPECT_FALSE(HasThumbnail(saved)) << c.target;
-        for (const auto& [key, values] : kWritten) {
+        for (const auto& [key, values] : AsSaved(kWritten)) {
             ASSERT_TRUE(saved.count(key)) << c.target << " lacks " << key;
             EXPECT_EQ(saved.at(key), values) << c.target << " " << key;
         }
-        EXPECT_EQ(WithoutLayout(saved), WithoutLayout(source)) << c.target;
+        EXPECT_EQ(WithoutLayout(saved), WithoutLayout(AsSaved(source))) << c.target;
     }
 }
 
@@ -135,7 +144,8 @@ TEST_F(ImageFileMetadata, SavingOverTheSourceKeepsItsMetadata)
 {
     ASSERT_EQ(Save("source.jpg", "source.jpg", GUID_NULL, FALSE), 1);
     const Metadata saved = ReadMetadataWithExiv2(m_folder.File("source.jpg"));
-    for (const auto& [key, values] : kWritten) EXPECT_EQ(saved.count(key) ? saved.at(key) : std::vector<std::string>{}, values) << key;
+    for (const auto& [key, values] : AsSaved(kWritten))
+        EXPECT_EQ(saved.count(key) ? saved.at(key) : std::vector<std::string>{}, values) << key;
     EXPECT_FALSE(HasThumbnail(saved));
 }
 
