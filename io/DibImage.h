@@ -65,10 +65,10 @@ struct DibView {
         return bits + static_cast<std::size_t>(height - 1 - y) * stride;
     }
 
-    /// Records that `rows` rows are encoded (see rowsDone). Encoding thread.
-    void ReportRows(LONG rows) const
+    /// Counts `rows` more rows as encoded (see rowsDone). Any encoding thread.
+    void CountRows(LONG rows) const
     {
-        if (rowsDone) rowsDone->store(rows, std::memory_order_relaxed);
+        if (rowsDone) rowsDone->fetch_add(rows, std::memory_order_relaxed);
     }
 };
 

@@ -290,8 +290,7 @@ Status RunEncoder(EncodeContext& c, const DibView& view, int quality, const std:
         const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, c.cinfo.image_height - first);
         for (JDIMENSION i = 0; i < count; ++i)
             rows[i] = const_cast<JSAMPROW>(view.TopDownRow(static_cast<LONG>(first + i)));
-        jpeg_write_scanlines(&c.cinfo, rows, count);
-        view.ReportRows(static_cast<LONG>(c.cinfo.next_scanline));
+        view.CountRows(static_cast<LONG>(jpeg_write_scanlines(&c.cinfo, rows, count)));
     }
     jpeg_finish_compress(&c.cinfo);
     jpeg_destroy_compress(&c.cinfo);

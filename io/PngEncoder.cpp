@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include "io/ByteOrder.h"
+#include "io/ZlibRleEncoder.h"
 
 namespace Carrow::FileIO {
 
@@ -16,8 +17,8 @@ constexpr unsigned char kColourTypeRgb = 2;
 constexpr unsigned char kColourTypeRgba = 6;
 constexpr unsigned char kFilterSub = 1;
 constexpr LONG kDefaultPelsPerMeter = 3780; // 96 dpi
-// Deflate output per IDAT chunk, and rows filtered per call into zlib (a few
-// hundred kilobytes, so they are still in the cache when zlib reads them).
+// Compressed bytes per IDAT chunk, and rows filtered per call into the
+// compressor (a few hundred kilobytes, still in the cache when it reads them).
 constexpr std::size_t kIdatBytes = 1 << 20;
 constexpr LONG kRowsPerBatch = 16;
 const char kIccProfileName[] = "ICC profile";
@@ -44,60 +45,36 @@ private:
     ByteSink& m_sink;
 };
 
-// The image data: one zlib stream cut into IDAT chunks as its output fills.
-class IdatStream {
+// Gathers the bytes of the image data's zlib stream into IDAT chunks.
+class IdatWriter final : public ByteSink {
 public:
-    explicit IdatStream(ChunkWriter& chunks) : m_chunks(chunks), m_out(kIdatBytes) {}
-    ~IdatStream()
-    {
-        if (m_started) deflateEnd(&m_z);
-    }
-    IdatStream(const IdatStream&) = delete;
-    IdatStream& operator=(const IdatStream&) = delete;
+    explicit IdatWriter(ChunkWriter& chunks) : m_chunks(chunks) { m_buffer.reserve(kIdatBytes); }
 
-    // Run-length matching only: filtered photographs repeat in runs far more
-    // than in longer patterns, and it is several times faster than a search.
-    bool Start()
+    bool Write(const void* data, std::size_t size) override
     {
-        m_started = deflateInit2(&m_z, Z_BEST_SPEED, Z_DEFLATED, 15, 8, Z_RLE) == Z_OK;
-        ResetOutput();
-        return m_started;
-    }
-
-    bool Add(const BYTE* data, std::size_t size) { return Deflate(data, size, Z_NO_FLUSH); }
-    bool Finish() { return Deflate(nullptr, 0, Z_FINISH) && Emit(); }
-
-private:
-    bool Deflate(const BYTE* data, std::size_t size, int flush)
-    {
-        m_z.next_in = const_cast<Bytef*>(data);
-        m_z.avail_in = static_cast<uInt>(size);
-        for (;;) {
-            if (m_z.avail_out == 0 && !Emit()) return false;
-            const int result = deflate(&m_z, flush);
-            if (result == Z_STREAM_ERROR) return false;
-            if (flush == Z_FINISH ? result == Z_STREAM_END : m_z.avail_in == 0 && m_z.avail_out != 0) return true;
+        const auto* bytes = static_cast<const BYTE*>(data);
+        while (size > 0) {
+            const std::size_t room = kIdatBytes - m_buffer.size();
+            const std::size_t n = std::min(room, size);
+            m_buffer.insert(m_buffer.end(), bytes, bytes + n);
+            bytes += n;
+            size -= n;
+            if (m_buffer.size() == kIdatBytes && !Flush()) return false;
         }
-    }
-
-    bool Emit()
-    {
-        const std::size_t used = m_out.size() - m_z.avail_out;
-        if (used && !m_chunks.Write("IDAT", m_out.data(), used)) return false;
-        ResetOutput();
         return true;
     }
 
-    void ResetOutput()
+    bool Flush()
     {
-        m_z.next_out = m_out.data();
-        m_z.avail_out = static_cast<uInt>(m_out.size());
+        if (m_buffer.empty()) return true;
+        const bool written = m_chunks.Write("IDAT", m_buffer.data(), m_buffer.size());
+        m_buffer.clear();
+        return written;
     }
 
+private:
     ChunkWriter& m_chunks;
-    PixelBuffer m_out;
-    z_stream m_z{};
-    bool m_started{};
+    PixelBuffer m_buffer;
 };
 
 bool HasAlpha(int pixelFormat)
@@ -161,22 +138,24 @@ bool WriteHeaderChunks(ChunkWriter& chunks, const DibView& view, const std::vect
     return chunks.Write("iCCP", chunk.data(), sizeof kIccProfileName + 1 + packedSize);
 }
 
-bool WriteRows(IdatStream& idat, const DibView& view)
+// The zlib stream of the filtered rows, cut into IDAT chunks.
+Status WriteImageData(IdatWriter& idat, const DibView& view)
 {
     const std::size_t channels = HasAlpha(view.pixelFormat) ? 4 : 3;
     const std::size_t rowBytes = static_cast<std::size_t>(view.width) * channels;
     PixelBuffer samples(rowBytes);
     PixelBuffer filtered((rowBytes + 1) * kRowsPerBatch);
+    ZlibRleEncoder deflater(idat);
     for (LONG first = 0; first < view.height; first += kRowsPerBatch) {
-        const LONG count = std::min(kRowsPerBatch, view.height - first);
-        for (LONG i = 0; i < count; ++i) {
+        const LONG rows = std::min(kRowsPerBatch, view.height - first);
+        for (LONG i = 0; i < rows; ++i) {
             ToSamples(view.TopDownRow(first + i), view.width, view.pixelFormat, samples.data());
             FilterSub(samples.data(), rowBytes, channels, filtered.data() + static_cast<std::size_t>(i) * (rowBytes + 1));
         }
-        if (!idat.Add(filtered.data(), static_cast<std::size_t>(count) * (rowBytes + 1))) return false;
-        view.ReportRows(first + count);
+        if (!deflater.Add(filtered.data(), static_cast<std::size_t>(rows) * (rowBytes + 1))) return Status::Win32Error;
+        view.CountRows(rows);
     }
-    return idat.Finish();
+    return deflater.Finish() && idat.Flush() ? Status::Ok : Status::Win32Error;
 }
 
 } // namespace
@@ -186,10 +165,10 @@ Status EncodePng(const DibView& view, const std::vector<BYTE>& iccProfile, ByteS
     ChunkWriter chunks(sink);
     if (!sink.Write(kSignature, sizeof kSignature) || !WriteHeaderChunks(chunks, view, iccProfile))
         return Status::Win32Error;
-    IdatStream idat(chunks);
-    if (!idat.Start()) return Status::OutOfMemory;
-    if (!WriteRows(idat, view) || !chunks.Write("IEND", nullptr, 0)) return Status::Win32Error;
-    return Status::Ok;
+    IdatWriter idat(chunks);
+    const Status status = WriteImageData(idat, view);
+    if (status != Status::Ok) return status;
+    return chunks.Write("IEND", nullptr, 0) ? Status::Ok : Status::Win32Error;
 }
 
 } // namespace Carrow::FileIO

@@ -375,7 +375,7 @@ bool WriteRows(TIFF* tiff, const DibView& view, uint16_t samples)
             if (samples == 4) dst[3] = src[3];
         }
         if (TIFFWriteScanline(tiff, line.data(), static_cast<uint32_t>(y), 0) < 0) return false;
-        view.ReportRows(y + 1);
+        view.CountRows(1);
     }
     return true;
 }
