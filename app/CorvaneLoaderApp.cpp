@@ -28,9 +28,11 @@
 #include "app/AppMessageBox.h"
 #include "app/AppToolArray.h"
 #include "app/HistoryLock.h"
+#include "app/SaveProgressReporter.h"
 #include "controls/FGResource.h"
 #include "io/Carrow.h"
 #include "io/EncoderDialogProvider.h"
+#include "io/ISaveProgress.h"
 #include "io/ImageFile.h"
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
@@ -180,6 +182,7 @@ BOOL CCorvaneLoaderApp::InitInstance()
     // Only the interactive program asks for JPEG and TIFF options; tools and
     // tests keep the fixed answers of their own providers.
     Carrow::FileIO::InstallEncoderDialogs();
+    Carrow::FileIO::SetSaveProgress(std::make_shared<CSaveProgressReporter>());
     if (!m_mainWindowFactory) return FALSE;
     m_pOwnedMainWnd = m_mainWindowFactory();
     m_pMainWnd = m_pOwnedMainWnd.get();
@@ -199,6 +202,7 @@ int CCorvaneLoaderApp::ExitInstance()
     m_mapBitmapNames.clear();
     SetBrushBitmapSource(nullptr);
     m_threadMessages.Detach();
+    Carrow::FileIO::SetSaveProgress(nullptr);
     Carrow::UnInitCarrow();
     ImageProcess::Uninit();
     LocalizeHelper::UnInitialize();

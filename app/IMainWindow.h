@@ -44,6 +44,9 @@ public:
     virtual void UpdateStatusCursorPos() = 0;
     /// Refreshes the status bar's colour under the cursor.
     virtual void UpdateStatusPixelColor() = 0;
+    /// Shows `text` in place of the status bar's image information (the
+    /// progress of a long save); an empty text puts the information back.
+    virtual void ShowStatusText(const std::wstring& text) { (void)text; }
     /// Sets the window's caption.
     virtual void SetCaption(const std::wstring& caption) = 0;
 

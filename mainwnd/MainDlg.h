@@ -73,6 +73,7 @@ public:
     double SetDisplayScale(int adaptMode, int index) override;
     void UpdateToolbarState() override;
     void UpdateStatusImageInfo() override;
+    void ShowStatusText(const std::wstring& text) override;
     void UpdateStatusCursorPos() override;
     void UpdateStatusPixelColor() override;
     void SetCaption(const std::wstring& caption) override;

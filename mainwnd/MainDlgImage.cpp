@@ -168,6 +168,13 @@ void CMainDlg::UpdateStatusImageInfo()
                            STATUS_IMAGEINFO);
 }
 
+void CMainDlg::ShowStatusText(const std::wstring& text)
+{
+    if (!m_bStatusBarCreated) return;
+    if (text.empty()) UpdateStatusImageInfo();
+    else m_wndStatusBar.SetText(text.c_str(), STATUS_IMAGEINFO);
+}
+
 void CMainDlg::UpdateStatusCursorPos()
 {
     if (!m_bStatusBarCreated) return;

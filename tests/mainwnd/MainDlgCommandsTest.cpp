@@ -1,9 +1,13 @@
 // The main window driven as a user drives it: opening, the spot remover's
 // click, undo and redo, turns and flips by key, the toolbar in each state,
-// commands while an operation runs, saving and closing with their questions,
+// commands while an operation runs, saving (a long save shows its progress)
+// and closing with their questions,
 // pasting, dropping files and copying.
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+#include <unistd.h>
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -11,16 +15,22 @@
 #include <QMimeData>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTransform>
 #include <QUrl>
 
 #include "MainWndTestSupport.h"
+#include "Wordhoard/LocalizeHelper.h"
 #include "app/CommandIds.h"
+#include "app/SaveProgressReporter.h"
 #include "controls/FGMultiSliderPanel.h"
 #include "imagewindow/tools/SpotRemover.h"
 #include "io/FixedEncoderOptionsProvider.h"
 #include "io/ScopedEncoderOptionsProvider.h"
+#include "io/AtomicFileWriter.h"
+#include "io/ISaveProgress.h"
 #include "platform/TextConvert.h"
+#include "platform/WideFormat.h"
 
 using namespace MainWndTest;
 using App = CCorvaneLoaderApp;
@@ -412,4 +422,52 @@ TEST_F(MainWindow, KeysTypedIntoTheSpotSizeBoxStayInTheBox)
     PressKey(Qt::Key_R);
     WaitForOperation();
     EXPECT_EQ(HistorySize(), 2u);
+}
+
+namespace {
+
+// A disk that takes 1.2 s to flush a saved file.
+int SlowFlush(int fd)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    return ::fsync(fd);
+}
+
+// Counts the paint events a widget gets while the application is busy.
+class BusyPaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && theApp.m_nAppState == App::APPSTATE_PROCESSING) ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, ASaveLongerThanHalfASecondShowsItsProgressWhileTheWindowRepaints)
+{
+    OpenThroughDialog(photo);
+    ExpectKeyGives(Qt::Key_H, original.mirrored(true, false));
+    const std::wstring imageInfo = StatusText(CMainDlg::STATUS_IMAGEINFO);
+    const auto previousObserver = Carrow::FileIO::SetSaveProgress(std::make_shared<CSaveProgressReporter>());
+    const auto previousCalls = Carrow::FileIO::AtomicFileWriter::SetSystemCalls({SlowFlush, nullptr});
+    BusyPaintCounter counter;
+    dialog->GetStatusBar().installEventFilter(&counter);
+    // A timer fires only while the window's event loop runs.
+    std::wstring shownDuringSave;
+    QTimer::singleShot(900, dialog.get(), [&] { shownDuringSave = StatusText(CMainDlg::STATUS_IMAGEINFO); });
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    dialog->GetStatusBar().removeEventFilter(&counter);
+    Carrow::FileIO::AtomicFileWriter::SetSystemCalls(previousCalls);
+    Carrow::FileIO::SetSaveProgress(previousObserver);
+
+    EXPECT_EQ(shownDuringSave, FormatWide(LocalizeHelper::GetDictionaryItem("Dictionary", L"IDS_VELMIRA_MSG_SAVING"), L"100 %"));
+    EXPECT_GT(counter.paints, 0) << "the status bar repainted during the save";
+    EXPECT_EQ(StatusText(CMainDlg::STATUS_IMAGEINFO), imageInfo) << "the image information is back";
+    EXPECT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
+    EXPECT_FALSE(theApp.m_bModified);
+    EXPECT_EQ(QImage(QString::fromStdWString(photo)).convertToFormat(QImage::Format_RGB888),
+              original.mirrored(true, false));
 }
