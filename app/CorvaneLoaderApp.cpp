@@ -341,7 +341,7 @@ std::wstring CCorvaneLoaderApp::BuildWindowTitle() const
         const wchar_t* file = m_pEditFile->GetFilePath();
         const std::wstring path = file ? file : L"";
         const std::size_t slash = path.find_last_of(L"/\\");
-        title += L" - " + (slash == std::wstring::npos ? path : path.substr(slash + 1));
+        title += L" - " + ReadableFileName(slash == std::wstring::npos ? path : path.substr(slash + 1));
     }
     return title;
 }

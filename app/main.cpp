@@ -6,27 +6,29 @@
 #include <string>
 
 #include <QApplication>
-#include <QStringList>
 
 #include "app/CorvaneLoaderApp.h"
 #include "mainwnd/MainDlg.h"
+#include "platform/TextConvert.h"
 
 namespace {
 
 // The photo named on the command line, opened once the window is up (as a
 // file manager's "open with" does). Options the program does not know are
 // skipped; after "--" every argument is a file name, so a photo called
-// "-1.jpg" can be opened too.
-std::optional<std::wstring> LaunchFileFromArguments(const QStringList& args)
+// "-1.jpg" can be opened too. The name is taken byte for byte (Qt's own list
+// of arguments would replace bytes that are not UTF-8).
+std::optional<std::wstring> LaunchFileFromArguments(int argc, char** argv)
 {
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (!optionsEnded && args.at(i) == QStringLiteral("--")) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!optionsEnded && arg == "--") {
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && args.at(i).startsWith(QLatin1Char('-'))) continue;
-        return args.at(i).toStdWString();
+        if (!optionsEnded && arg.front() == '-') continue;
+        return FileNameToWide(arg);
     }
     return std::nullopt;
 }
@@ -37,7 +39,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     theApp.SetMainWindowFactory([] { return std::make_unique<CMainDlg>(); });
-    if (const auto photo = LaunchFileFromArguments(QCoreApplication::arguments())) theApp.SetLaunchFile(*photo);
+    // QApplication has taken its own options out of argc and argv.
+    if (const auto photo = LaunchFileFromArguments(argc, argv)) theApp.SetLaunchFile(*photo);
     theApp.InitInstance();
     return theApp.ExitInstance();
 }

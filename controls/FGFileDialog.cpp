@@ -1,6 +1,8 @@
 #include "controls/FGFileDialog.h"
 
 #include "controls/FGResource.h"
+#include "platform/ShownPath.h"
+#include "platform/TextConvert.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -113,11 +115,14 @@ INT_PTR CFGFileDialog::RunQtDialog()
     dialog.setNameFilters(nameFilters);
     const int preselected = static_cast<int>(m_nFilterIndex) - 1;
     if (preselected >= 0 && preselected < nameFilters.size()) dialog.selectNameFilter(nameFilters[preselected]);
-    dialog.setDirectory(m_strFolder.empty() ? QDir::currentPath() : QString::fromStdWString(m_strFolder));
-    if (!m_strFileName.empty()) dialog.selectFile(QString::fromStdWString(m_strFileName));
+    // Names that are not valid UTF-8 are shown readably; what comes back is
+    // mapped to the real names again.
+    dialog.setDirectory(m_strFolder.empty() ? QDir::currentPath()
+                                            : QString::fromStdWString(ReadableFileName(m_strFolder)));
+    if (!m_strFileName.empty()) dialog.selectFile(QString::fromStdWString(ReadableFileName(m_strFileName)));
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
-    m_strPath = QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdWString();
+    m_strPath = ResolveShownPath(QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdWString());
     m_nFilterIndex = static_cast<DWORD>(nameFilters.indexOf(dialog.selectedNameFilter()) + 1);
     return IDOK;
 }

@@ -28,6 +28,7 @@
 #include "mainwnd/MainDlgCommands.h"
 #include "mainwnd/ProductLinks.h"
 #include "platform/NotifyEvent.h"
+#include "platform/TextConvert.h"
 
 namespace {
 
@@ -78,7 +79,9 @@ std::vector<std::wstring> LocalFilesOf(const QMimeData* data)
     if (!data || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) return {};
-        paths.push_back(url.toLocalFile().toStdWString());
+        // The URL's own bytes: Qt's file names would turn bytes that are not
+        // UTF-8 into replacement characters.
+        paths.push_back(FileNameToWide(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()));
     }
     return paths;
 }

@@ -20,6 +20,7 @@
 #include "operations/OptParam_Flip.h"
 #include "operations/OptParam_Rotate.h"
 #include "platform/NotSupportedException.h"
+#include "platform/TextConvert.h"
 #include "platform/WideFormat.h"
 
 using OperationManage::Operation;
@@ -70,7 +71,7 @@ int AskToSave(UINT buttons)
         text = Item(L"IDS_VELMIRA_MSG_DO_YOU_WANT_TO_SAVE_MODIFICATION_CLIPBOARD");
     } else {
         const wchar_t* path = theApp.GetEditFilePath();
-        const std::wstring file = path ? path : L"";
+        const std::wstring file = ReadableFileName(path ? path : L"");
         text = FormatWide(Item(L"IDS_VELMIRA_MSG_DO_YOU_WANT_TO_SAVE_MODIFICATION"), file.c_str());
     }
     return theApp.DoMessageBox(text.c_str(), buttons | MB_ICONQUESTION);
@@ -105,7 +106,7 @@ std::wstring DialogFolder()
 // what it is.
 std::wstring WithExtension(const std::wstring& path, const CCorvaneLoaderApp::FILE_FORMAT_DESCRIPTOR& format)
 {
-    if (std::filesystem::path(path).has_extension() || format.arrPatterns.empty()) return path;
+    if (std::filesystem::path(WideToFileName(path)).has_extension() || format.arrPatterns.empty()) return path;
     const std::wstring& pattern = format.arrPatterns.front();  // "*.jpg"
     const std::size_t dot = pattern.find(L'.');
     return dot == std::wstring::npos ? path : path + pattern.substr(dot);

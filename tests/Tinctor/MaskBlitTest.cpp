@@ -162,6 +162,23 @@ TEST(BitBlt, CopiesBlocksInPictureCoordinatesWithClipping)
     }
 }
 
+TEST(BitBlt, ABlockStartingBeforeTheSourceTakesOnlyTheSourcesPixels)
+{
+    // A brush at the image's top-left edge asks for a block from (-2, -1):
+    // only the part inside the source is copied (ASan catches a read before it).
+    for (int bits : {24, 32}) {
+        const TestImage src = Tagged(4, 3, bits);
+        TestImage dst(5, 4, bits);
+        const Bgra untouched{9, 9, 9, static_cast<unsigned char>(bits == 32 ? 9 : 255)};
+        dst.Fill(untouched);
+        ASSERT_TRUE(Copy(dst, {0, 0}, src, {-2, -1}, 4, 3));
+        EXPECT_EQ(dst.Get(2, 1), src.Get(0, 0));
+        EXPECT_EQ(dst.Get(3, 2), src.Get(1, 1));
+        EXPECT_EQ(dst.Get(1, 1), untouched);
+        EXPECT_EQ(dst.Get(2, 0), untouched);
+    }
+}
+
 TEST(BitBlt, WeightsAreIndexedBySourcePixelBottomUp)
 {
     TestImage src(2, 2, 24);

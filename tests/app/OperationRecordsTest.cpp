@@ -94,6 +94,20 @@ TEST(OptParamRotate, ReadsOnlyTheFirstByteOfTheMode)
     EXPECT_EQ(rotate.m_nMode, 1);
 }
 
+TEST(OptParamFlip, SerialisesVersionThenAxisAndReadsTheAxisBack)
+{
+    OptParam_Flip flip;
+    flip.m_bVertical = true;
+    Bytes out;
+    flip.Serialize(out);
+    EXPECT_EQ(out, Le32({1, 1}));
+    OptParam_Flip back;
+    ASSERT_TRUE(back.Unserialize(Le32({1, 1})));
+    EXPECT_TRUE(back.m_bVertical);
+    ASSERT_TRUE(back.Unserialize(Le32({1, 0})));
+    EXPECT_FALSE(back.m_bVertical) << "the axis is read from the second field, not the version";
+}
+
 TEST(OptParamRecords, AcceptAndIgnoreOtherVersionsButRefuseWrongSizes)
 {
     OptParam_Flip flip;

@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <tiffio.h>
@@ -339,4 +341,72 @@ TEST(ImageFileSaveFailures, FormatOutsideTheFourGivesMinus2)
     ASSERT_EQ(file.FromFile(WidePath(folder.File("a.png")).c_str()), 1);
     EXPECT_EQ(file.ToFile(WidePath(folder.File("b.gif")).c_str(), ImageFormatGIF), -2);
     EXPECT_FALSE(fs::exists(folder.File("b.gif")));
+}
+
+namespace {
+
+// `jpeg` cut after `keep` bytes, closed with an end-of-image marker as a
+// broken copy often is.
+std::string CutWithEnd(const std::string& jpeg, std::size_t keep)
+{
+    return jpeg.substr(0, keep) + "\xFF\xD9";
+}
+
+} // namespace
+
+TEST(ImageFileFailures, JpegsCutShortAreDamagedEvenWithAnEndMarker)
+{
+    TempFolder folder;
+    QImage image = SmoothImage(256, 192);
+    for (int y = 0; y < image.height(); y += 3) image.setPixel((y * 7) % 256, y, qRgb(y, 255 - y, 99));
+    WriteWithQt(image, folder.File("baseline.jpg"), "jpeg", 92);
+    QImageWriter progressive(QString::fromStdString(folder.File("progressive.jpg").string()), "jpeg");
+    progressive.setProgressiveScanWrite(true);
+    ASSERT_TRUE(progressive.write(image));
+    for (const char* name : {"baseline.jpg", "progressive.jpg"}) {
+        const std::string bytes = ReadBytes(folder.File(name));
+        WriteBytes(folder.File(std::string("cut-") + name), CutWithEnd(bytes, bytes.size() / 2));
+        const LogWatch log;
+        EXPECT_EQ(Load(folder.File(std::string("cut-") + name)), -3) << name;
+        const auto lines = log.NewLines();
+        ASSERT_EQ(lines.size(), 1u) << name;
+        EXPECT_NE(lines[0].find("Failed to call Bitmap::LockBits, returned: "), std::string::npos) << lines[0];
+    }
+}
+
+TEST(ImageFileFailures, AJpegTooShortForTheSizeItDeclaresIsRefusedAtOnce)
+{
+    TempFolder folder;
+    WriteWithQt(SmoothImage(16, 16), folder.File("small.jpg"), "jpeg", 90);
+    std::string jpeg = ReadBytes(folder.File("small.jpg"));
+    const auto sof = jpeg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    jpeg.replace(sof + 5, 4, "\x65\x90\x65\x90"); // 26000 x 26000 in a file of a few hundred bytes
+    WriteBytes(folder.File("claims.jpg"), jpeg);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Load(folder.File("claims.jpg")), -3);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+}
+
+TEST(ImageFileSaveFailures, ASaveCutOffByTheFileSizeLimitFailsAndLeavesNothingBehind)
+{
+    TempFolder folder;
+    WriteWithQt(PatternImage(300, 200, QImage::Format_RGB888), folder.File("photo.bmp"), "bmp");
+    const std::string before = ReadBytes(folder.File("photo.bmp"));
+    ImageFile file;
+    ASSERT_EQ(file.FromFile(folder.Wide("photo.bmp").c_str()), 1);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{64 * 1024, 64 * 1024}; // the photo takes 180 KB
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int result = file.ToFile(folder.Wide("photo.bmp").c_str(), GUID_NULL);
+        ::_exit(result == 0 ? 0 : 10);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "the save reported the failed write";
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"photo.bmp"}) << "no temporary file left";
+    EXPECT_EQ(ReadBytes(folder.File("photo.bmp")), before);
 }

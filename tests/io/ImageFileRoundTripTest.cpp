@@ -10,6 +10,7 @@
 #include "io/ImageFormatIds.h"
 #include "io/ScopedEncoderOptionsProvider.h"
 #include "platform/InvalidArgException.h"
+#include "platform/TextConvert.h"
 
 using namespace Carrow::FileIO;
 using namespace IoTest;
@@ -322,4 +323,42 @@ TEST(ImageFileObject, CopiesAreIndependent)
     const auto options = UseOptions(Options(90, 6, FALSE));
     EXPECT_EQ(copy.ToFile(folder.Wide("b.jpg").c_str(), GUID_NULL), 1);
     EXPECT_EQ(assigned.ToFile(folder.Wide("c.jpg").c_str(), GUID_NULL), 1);
+}
+
+TEST(ImageFileLayout, ATopDownBmpLoadsTheRightWayUp)
+{
+    TempFolder folder;
+    const QImage source = PatternImage(5, 3, QImage::Format_RGB888);
+    // 24 bits, height -3: the first row in the file is the top row.
+    std::string bmp(54, '\0');
+    const unsigned char header[30] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                                      5,   0,   0, 0, 0xFD, 0xFF, 0xFF, 0xFF, 1, 0, 24, 0};
+    std::memcpy(bmp.data(), header, sizeof header);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const QRgb p = source.pixel(x, y);
+            bmp += {static_cast<char>(qBlue(p)), static_cast<char>(qGreen(p)), static_cast<char>(qRed(p))};
+        }
+        bmp += std::string(1, '\0'); // 15 bytes padded to 16
+    }
+    WriteBytes(folder.File("topdown.bmp"), bmp);
+    ImageFile file;
+    ASSERT_EQ(file.FromFile(folder.Wide("topdown.bmp").c_str()), 1);
+    EXPECT_EQ(MaxPixelDifference(file, source, false), 0);
+}
+
+TEST(ImageFilePaths, NamesThatAreNotUtf8ReachTheFileSystemByteForByte)
+{
+    TempFolder folder;
+    // "café" as an old camera or disk wrote it: a Latin-1 byte.
+    const std::string source = folder.Path().string() + "/caf\xE9.png";
+    const std::string target = folder.Path().string() + "/copie-caf\xE9.jpg";
+    WriteWithQt(PatternImage(6, 4, QImage::Format_RGB888), folder.File("plain.png"), "png");
+    fs::rename(folder.File("plain.png"), fs::path(source));
+    ImageFile file;
+    ASSERT_EQ(file.FromFile(FileNameToWide(source).c_str()), 1);
+    EXPECT_EQ(WideToFileName(file.GetFilePath()), source);
+    const auto scoped = UseOptions(Options(90, 6, FALSE));
+    ASSERT_EQ(file.ToFile(FileNameToWide(target).c_str(), ImageFormatJPEG), 1);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"caf\xE9.png", "copie-caf\xE9.jpg"}));
 }

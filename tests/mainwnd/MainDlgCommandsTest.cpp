@@ -79,6 +79,19 @@ protected:
         EXPECT_EQ(CurrentSnapshot(), expected) << "key " << key;
     }
 
+    // A drag of `urls` enters the window (which makes it the drop's target),
+    // then drops.
+    void Drop(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dialog.get(), &enter);
+        QDropEvent event(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dialog.get(), &event);
+        Pump();
+    }
+
     QImage original;
     std::wstring photo;
 };
@@ -338,16 +351,9 @@ TEST_F(MainWindow, APastedPictureIsSavedOnlyThroughSaveAsAndStaysOpenWhenThatIsC
 TEST_F(MainWindow, OnlyASingleDroppedFileIsOpened)
 {
     auto drop = [this](const std::vector<std::wstring>& paths) {
-        QMimeData data;
         QList<QUrl> urls;
         for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdWString(path));
-        data.setUrls(urls);
-        // A drag enters (which makes the window the drop's target), then drops.
-        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dialog.get(), &enter);
-        QDropEvent event(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(dialog.get(), &event);
-        Pump();
+        Drop(urls);
     };
     const std::wstring other = folder + L"other.png";
     SaveImage(PatternImage(20, 10), other);
@@ -367,6 +373,17 @@ TEST_F(MainWindow, OnlyASingleDroppedFileIsOpened)
     drop({other});
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(std::wstring(theApp.GetEditFilePath()), other);
+}
+
+TEST_F(MainWindow, ADroppedPhotoWhoseNameIsNotUtf8OpensAndIsNamedReadably)
+{
+    // "café" with a Latin-1 byte, as a file manager puts it into the drop.
+    const std::string latin1 = WideToUtf8(folder) + "caf\xE9.png";
+    std::filesystem::rename(std::filesystem::path(WideToUtf8(photo)), std::filesystem::path(latin1));
+    Drop({QUrl::fromEncoded(QByteArray("file://") + QByteArray(latin1.c_str()).toPercentEncoding("/"))});
+    ASSERT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
+    EXPECT_EQ(WideToFileName(theApp.GetEditFilePath()), latin1);
+    EXPECT_TRUE(dialog->windowTitle().endsWith(QString::fromUtf8(" - caf\xC3\xA9.png"))) << dialog->windowTitle().toStdString();
 }
 
 TEST_F(MainWindow, CopyPutsTheShownPictureOnTheClipboard)

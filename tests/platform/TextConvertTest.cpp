@@ -78,3 +78,15 @@ TEST(TextConvert, UnencodableWideCharactersBecomeReplacement)
     wide += L'y';
     EXPECT_EQ(WideToUtf8(wide), "x\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDy");
 }
+
+TEST(TextConvert, FileNamesKeepEveryByteAndShowLatin1Readably)
+{
+    // A Latin-1 name, a stray continuation byte, a cut sequence, valid UTF-8
+    // and a literal U+FFFD side by side.
+    const std::string bytes = "caf\xE9 \x80x \xC3 \xC3\xA9 \xEF\xBF\xBD.jpg";
+    const std::wstring wide = FileNameToWide(bytes);
+    EXPECT_EQ(WideToFileName(wide), bytes);
+    EXPECT_EQ(ReadableFileName(wide), L"caf\u00E9 \u20ACx \u00C3 \u00E9 \uFFFD.jpg");
+    EXPECT_EQ(FileNameToWide("plain/\xC3\xA9t\xC3\xA9.png"), Utf8ToWide("plain/\xC3\xA9t\xC3\xA9.png"));
+    EXPECT_EQ(ReadableFileName(FileNameToWide("\x81")), L"\uFFFD") << "no Windows-1252 character";
+}

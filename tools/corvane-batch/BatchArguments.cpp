@@ -42,7 +42,7 @@ std::optional<Spot> ParseSpot(std::string_view text, int defaultSize)
 
 std::wstring Resolve(const std::string& path, const std::wstring& baseFolder)
 {
-    const std::wstring wide = Utf8ToWide(path);
+    const std::wstring wide = FileNameToWide(path);  // byte for byte, also names that are not UTF-8
     if (!wide.empty() && wide.front() == L'/') return wide;
     return baseFolder + wide;
 }
@@ -182,7 +182,7 @@ const char* UsageText()
 
 std::optional<std::vector<Spot>> ReadSpotsFile(const std::wstring& path, int defaultSize, std::string& error)
 {
-    std::ifstream in(WideToUtf8(path));
+    std::ifstream in(WideToFileName(path));
     if (!in) {
         error = "cannot read the spots file " + WideToUtf8(path);
         return std::nullopt;

@@ -37,7 +37,7 @@ const wchar_t* Item(const wchar_t* key) { return LocalizeHelper::GetDictionaryIt
 std::pair<long, long> CountMetadata(const std::wstring& path)
 {
     try {
-        auto image = Exiv2::ImageFactory::open(WideToUtf8(path));
+        auto image = Exiv2::ImageFactory::open(WideToFileName(path));
         if (!image.get()) return {0, 0};
         image->readMetadata();
         long exif = 0;
@@ -142,7 +142,7 @@ bool RunOne(const BatchArguments& args, const std::wstring& input, const std::ws
     if (!theApp.SetEditImageFile(input.c_str())) return false;  // the message was printed
     const bool saved = RemoveSpots(args.spots) && ApplyTransforms(args.transforms) && Save(args, output);
     theApp.EndEditImageFile();
-    if (saved) std::printf("%s -> %s\n", WideToUtf8(input).c_str(), WideToUtf8(output).c_str());
+    if (saved) std::printf("%s -> %s\n", WideToFileName(input).c_str(), WideToFileName(output).c_str());
     return saved;
 }
 
