@@ -16,6 +16,8 @@
 
 #include "IoTestSupport.h"
 #include "io/FixedEncoderOptionsProvider.h"
+#include "io/IImageDecoder.h"
+#include "io/ImageDecoderFactory.h"
 #include "io/ImageEncoder.h"
 #include "io/ImageFile.h"
 #include "io/ImageFormatIds.h"
@@ -374,15 +376,51 @@ TEST(ImageFileFailures, JpegsCutShortAreDamagedEvenWithAnEndMarker)
     }
 }
 
-TEST(ImageFileFailures, AJpegTooShortForTheSizeItDeclaresIsRefusedAtOnce)
+// A header of `width` x `height` 8-bit RGB pixels with LZW, and one tiny strip.
+void WriteTiffClaiming(const fs::path& path, uint32_t width, uint32_t height)
+{
+    TIFF* tiff = TIFFOpen(path.string().c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
+    unsigned char data[64] = {0x80};
+    TIFFWriteRawStrip(tiff, 0, data, sizeof data);
+    TIFFClose(tiff);
+}
+
+TEST(ImageFileFailures, PicturesTooShortForTheSizeTheyDeclareAreRefusedBeforeDecoding)
 {
     TempFolder folder;
     WriteWithQt(SmoothImage(16, 16), folder.File("small.jpg"), "jpeg", 90);
+    WriteWithQt(SmoothImage(16, 16), folder.File("small.png"), "png");
+    WriteWithQt(SmoothImage(16, 16), folder.File("small.bmp"), "bmp");
+    WriteTiffClaiming(folder.File("small.tif"), 16, 16);
     std::string jpeg = ReadBytes(folder.File("small.jpg"));
-    const auto sof = jpeg.find("\xFF\xC0");
-    ASSERT_NE(sof, std::string::npos);
-    jpeg.replace(sof + 5, 4, "\x65\x90\x65\x90"); // 26000 x 26000 in a file of a few hundred bytes
+    jpeg.replace(jpeg.find("\xFF\xC0") + 5, 4, "\x65\x90\x65\x90"); // 26000 x 26000 in a few hundred bytes
     WriteBytes(folder.File("claims.jpg"), jpeg);
+    std::string png = ReadBytes(folder.File("small.png"));
+    png.replace(16, 8, std::string("\0\0\x4E\x20\0\0\x4E\x20", 8)); // 20000 x 20000
+    WriteBytes(folder.File("claims.png"), png);
+    std::string bmp = ReadBytes(folder.File("small.bmp"));
+    bmp.replace(18, 8, std::string("\x10\x27\0\0\x10\x27\0\0", 8)); // 10000 x 10000
+    WriteBytes(folder.File("claims.bmp"), bmp);
+    WriteTiffClaiming(folder.File("claims.tif"), 20000, 20000);
+
+    for (const char* kind : {"jpg", "png", "bmp", "tif"}) {
+        for (const char* name : {"small.", "claims."}) {
+            const std::string file = name + std::string(kind);
+            const GUID format = ImageDecoderFactory::SniffFormat(folder.File(file).string());
+            const auto decoder = ImageDecoderFactory::Create(format, folder.File(file).string(), 0x7FFFFFFF);
+            ImageHeaderInfo header;
+            ASSERT_TRUE(decoder && decoder->ReadHeader(header)) << file;
+            EXPECT_EQ(header.truncated, name == std::string("claims.")) << file;
+        }
+    }
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Load(folder.File("claims.jpg")), -3);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
