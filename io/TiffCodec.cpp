@@ -359,6 +359,10 @@ bool WriteFields(TIFF* tiff, const DibView& view, uint16_t compression, uint16_t
         const uint16_t extra = ExtraSampleOf(view.pixelFormat);
         ok = TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
+    // LZW finds few repeats in a photograph's raw samples (the file came out
+    // larger than uncompressed); in the differences between neighbours it
+    // finds many, as every TIFF reader knows to undo.
+    if (ok && compression == COMPRESSION_LZW) ok = TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     return ok;
 }
 
