@@ -1,20 +1,14 @@
 #include "io/ISaveProgress.h"
 
-#include <mutex>
+#include "io/SharedSlot.h"
 
 namespace Carrow::FileIO {
 
 namespace {
 
-// A save copies the pointer under the lock and reports outside it.
-struct ObserverSlot {
-    std::mutex mutex;
-    std::shared_ptr<ISaveProgress> observer;
-};
-
-ObserverSlot& Slot()
+SharedSlot<ISaveProgress>& Slot()
 {
-    static ObserverSlot slot;
+    static SharedSlot<ISaveProgress> slot;
     return slot;
 }
 
@@ -22,17 +16,12 @@ ObserverSlot& Slot()
 
 std::shared_ptr<ISaveProgress> GetSaveProgress()
 {
-    ObserverSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    return slot.observer;
+    return Slot().Get();
 }
 
 std::shared_ptr<ISaveProgress> SetSaveProgress(std::shared_ptr<ISaveProgress> observer)
 {
-    ObserverSlot& slot = Slot();
-    std::lock_guard lock(slot.mutex);
-    slot.observer.swap(observer);
-    return observer;
+    return Slot().Swap(std::move(observer));
 }
 
 } // namespace Carrow::FileIO

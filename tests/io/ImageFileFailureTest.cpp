@@ -379,13 +379,8 @@ TEST(ImageFileFailures, JpegsCutShortAreDamagedEvenWithAnEndMarker)
 // A header of `width` x `height` 8-bit RGB pixels with LZW, and one tiny strip.
 void WriteTiffClaiming(const fs::path& path, uint32_t width, uint32_t height)
 {
-    TIFF* tiff = TIFFOpen(path.string().c_str(), "w");
+    TIFF* tiff = StartRgbTiff(path, width, height);
     ASSERT_NE(tiff, nullptr);
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
     unsigned char data[64] = {0x80};

@@ -53,7 +53,8 @@ bool IsLayoutTag(const std::string& key)
         "Exif.Image.PlanarConfiguration", "Exif.Image.XResolution", "Exif.Image.YResolution",
         "Exif.Image.ResolutionUnit", "Exif.Image.ExtraSamples", "Exif.Image.ExifTag",
         "Exif.Image.IPTCNAA",      "Exif.Image.FillOrder",       "Exif.Image.PageNumber",
-        "Exif.Image.WhitePoint",   "Exif.Image.PrimaryChromaticities", "Exif.Image.Software"};
+        "Exif.Image.WhitePoint",   "Exif.Image.PrimaryChromaticities", "Exif.Image.Software",
+        "Exif.Image.Predictor"};
     return std::any_of(std::begin(kLayout), std::end(kLayout), [&](const char* tag) { return key == tag; });
 }
 

@@ -1,8 +1,6 @@
 // Pictures are turned upright on open as their Exif/TIFF orientation says, in
 // every format and on every decode path, and a saved file says Orientation 1.
 
-#include <tiffio.h>
-
 #include "IoTestSupport.h"
 #include "io/Exiv2Headers.h"
 #include "io/FixedEncoderOptionsProvider.h"
@@ -51,14 +49,9 @@ enum class TiffLayout { Striped, Tiled, Planar };
 
 void WriteTiff(const QImage& image, int orientation, TiffLayout layout, const fs::path& path)
 {
-    TIFF* tiff = TIFFOpen(path.string().c_str(), "w");
-    ASSERT_NE(tiff, nullptr);
     const uint32_t w = static_cast<uint32_t>(image.width()), h = static_cast<uint32_t>(image.height());
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, w);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, h);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFF* tiff = StartRgbTiff(path, w, h);
+    ASSERT_NE(tiff, nullptr);
     TIFFSetField(tiff, TIFFTAG_ORIENTATION, orientation);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, layout == TiffLayout::Planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     const auto sample = [&](uint32_t x, uint32_t y, int s) {

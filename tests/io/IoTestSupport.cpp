@@ -77,6 +77,18 @@ void WriteWithQt(const QImage& image, const fs::path& path, const char* format, 
     ASSERT_TRUE(writer.write(image)) << writer.errorString().toStdString();
 }
 
+TIFF* StartRgbTiff(const fs::path& path, uint32_t width, uint32_t height, int samples)
+{
+    TIFF* tiff = TIFFOpen(path.string().c_str(), "w");
+    if (!tiff) return nullptr;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    return tiff;
+}
+
 std::string ReadBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

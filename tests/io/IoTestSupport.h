@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include "io/ImageFile.h"
 #include "support/LogWatch.h"
@@ -60,6 +61,11 @@ std::string ShellQuote(const std::string& text);
 /// Exif and IPTC data of `path` as the exiv2 program reads them: key -> values
 /// (several for repeated keys such as IPTC keywords).
 std::map<std::string, std::vector<std::string>> ReadMetadataWithExiv2(const fs::path& path);
+
+/// Opens `path` for writing with libtiff and sets the fields of an 8-bit
+/// RGB picture of `width` x `height` with `samples` samples per pixel; the
+/// caller adds the layout, writes the data and closes it. Null on failure.
+TIFF* StartRgbTiff(const fs::path& path, uint32_t width, uint32_t height, int samples = 3);
 
 /// Lines the log gained since construction.
 using LogWatch = CorvaneTest::LogWatch;
