@@ -71,7 +71,8 @@ bool BmpDecoder::ReadHeader(ImageHeaderInfo& info)
     info.rawFormat = ImageFormatBMP;
     info.pixelFormat = Classify();
     // Uncompressed rows take exactly their size; RLE pictures are refused anyway.
-    const std::uint64_t rows = std::uint64_t{DibStride(info.width, m_layout.bitCount)} * static_cast<std::uint64_t>(info.height);
+    const std::uint64_t rows =
+        std::uint64_t{DibStride(info.width, m_layout.bitCount)} * static_cast<std::uint64_t>(info.height);
     info.truncated = m_layout.compression != kBiRle8 && m_layout.compression != kBiRle4 &&
                      TooShortFor(m_file.Size() - m_layout.dataOffset, rows, 1);
     return true;

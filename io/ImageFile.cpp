@@ -188,8 +188,8 @@ int ImageFile::FromFile(const wchar_t* path)
 // the memory limit and one whose file cannot hold what its header declares.
 int ImageFile::CheckDeclaredSize(const ImageHeaderInfo& header)
 {
-    const std::uint64_t size = static_cast<std::uint64_t>(DibStride(header.width, PixelFormatBits(header.pixelFormat))) *
-                               static_cast<std::uint64_t>(header.height);
+    const std::size_t stride = DibStride(header.width, PixelFormatBits(header.pixelFormat));
+    const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(header.height);
     if (size > GetMaxImageBytes() || size > 0xFFFFFFFFu) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kFromFile, L"Not enough memory.");
         return -4;
@@ -349,7 +349,8 @@ int ImageFile::SaveWithProgress(const SaveTarget& target, const SaveOptions& opt
         return EncodeAndWrite(target, options, &rowsDone); // no thread to be had: save without reports
     }
     while (result.wait_for(kProgressInterval) != std::future_status::ready) {
-        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        using std::chrono::milliseconds;
+        const auto elapsed = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
         observer->OnSaveProgress(PercentOf(rowsDone.load(), m_bmpInfo.bmiHeader.biHeight),
                                  static_cast<unsigned>(elapsed.count()));
     }

@@ -150,7 +150,8 @@ Status WriteImageData(IdatWriter& idat, const DibView& view)
         const LONG rows = std::min(kRowsPerBatch, view.height - first);
         for (LONG i = 0; i < rows; ++i) {
             ToSamples(view.TopDownRow(first + i), view.width, view.pixelFormat, samples.data());
-            FilterSub(samples.data(), rowBytes, channels, filtered.data() + static_cast<std::size_t>(i) * (rowBytes + 1));
+            BYTE* out = filtered.data() + static_cast<std::size_t>(i) * (rowBytes + 1);
+            FilterSub(samples.data(), rowBytes, channels, out);
         }
         if (!deflater.Add(filtered.data(), static_cast<std::size_t>(rows) * (rowBytes + 1))) return Status::Win32Error;
         view.CountRows(rows);

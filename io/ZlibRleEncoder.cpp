@@ -25,7 +25,8 @@ constexpr std::size_t kMinRun = 3;
 constexpr int kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 constexpr int kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr int kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr int kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 
 // Length code (0 to 28, for symbols 257 to 285) of every run length 3 to 258.
 struct LengthCodes {
@@ -78,7 +79,8 @@ void BuildCodeLengths(const std::uint32_t* freq, int count, int maxBits, std::ui
     int perLength[kMaxCodeBits + 1] = {};
     for (int i = 0; i < m; ++i) ++perLength[std::min(depth[i], maxBits)];
     std::uint32_t total = 0;
-    for (int bits = 1; bits <= maxBits; ++bits) total += static_cast<std::uint32_t>(perLength[bits]) << (maxBits - bits);
+    for (int bits = 1; bits <= maxBits; ++bits)
+        total += static_cast<std::uint32_t>(perLength[bits]) << (maxBits - bits);
     while (total > (1u << maxBits)) {
         --perLength[maxBits];
         for (int bits = maxBits - 1; bits > 0; --bits) {
@@ -136,13 +138,18 @@ void EncodeLengths(const std::uint8_t* lengths, int count, std::vector<CodeLengt
         while (i + run < count && lengths[i + run] == value) ++run;
         i += run;
         if (value == 0) {
-            for (; run >= 11; run -= std::min(run, 138)) out.push_back({18, static_cast<std::uint8_t>(std::min(run, 138) - 11)});
-            if (run >= 3) out.push_back({17, static_cast<std::uint8_t>(run - 3)});
-            else for (; run > 0; --run) out.push_back({0, 0});
+            for (; run >= 11; run -= std::min(run, 138))
+                out.push_back({18, static_cast<std::uint8_t>(std::min(run, 138) - 11)});
+            if (run >= 3) {
+                out.push_back({17, static_cast<std::uint8_t>(run - 3)});
+                run = 0;
+            }
+            for (; run > 0; --run) out.push_back({0, 0});
             continue;
         }
         out.push_back({value, 0});
-        for (--run; run >= 3; run -= std::min(run, 6)) out.push_back({16, static_cast<std::uint8_t>(std::min(run, 6) - 3)});
+        for (--run; run >= 3; run -= std::min(run, 6))
+            out.push_back({16, static_cast<std::uint8_t>(std::min(run, 6) - 3)});
         for (; run > 0; --run) out.push_back({value, 0});
     }
 }

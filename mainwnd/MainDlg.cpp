@@ -81,7 +81,8 @@ std::vector<std::wstring> LocalFilesOf(const QMimeData* data)
         if (!url.isLocalFile()) return {};
         // The URL's own bytes: Qt's file names would turn bytes that are not
         // UTF-8 into replacement characters.
-        paths.push_back(FileNameToWide(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()));
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        paths.push_back(FileNameToWide(bytes.toStdString()));
     }
     return paths;
 }
