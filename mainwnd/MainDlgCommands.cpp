@@ -1,6 +1,7 @@
 #include "mainwnd/MainDlgCommands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cwctype>
 #include <filesystem>
 #include <iterator>
@@ -113,11 +114,15 @@ std::wstring WithExtension(const std::wstring& path, const CCorvaneLoaderApp::FI
 }
 
 // The extension of a path or pattern in lower case (".png"); empty when none.
+// The path goes to the file system's bytes first: a wide name holding a kept
+// non-UTF-8 byte would make std::filesystem throw. Known extensions are
+// ASCII, so lowering the bytes one by one is enough.
 std::wstring LowerExtensionOf(const std::wstring& path)
 {
-    std::wstring extension = std::filesystem::path(path).extension().wstring();
-    std::transform(extension.begin(), extension.end(), extension.begin(), [](wchar_t c) { return std::towlower(c); });
-    return extension;
+    const std::string extension = std::filesystem::path(WideToFileName(path)).extension().string();
+    std::wstring lower;
+    for (const unsigned char c : extension) lower += static_cast<wchar_t>(std::tolower(c));
+    return lower;
 }
 
 // The type a typed name asks for: a name ending in one of the known

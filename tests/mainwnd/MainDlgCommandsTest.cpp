@@ -384,6 +384,17 @@ TEST_F(MainWindow, ADroppedPhotoWhoseNameIsNotUtf8OpensAndIsNamedReadably)
     ASSERT_EQ(theApp.m_nAppState, App::APPSTATE_EDITING);
     EXPECT_EQ(WideToFileName(theApp.GetEditFilePath()), latin1);
     EXPECT_TRUE(dialog->windowTitle().endsWith(QString::fromUtf8(" - caf\xC3\xA9.png"))) << dialog->windowTitle().toStdString();
+
+    // Save As under such a name with a typed extension: the extension picks
+    // the format and the bytes of the name reach the file system unchanged.
+    const std::string copy = WideToUtf8(folder) + "caf\xE9-copy.bmp";
+    AnswerFileDialog(FileNameToWide(copy), 1);  // PNG selected, ".bmp" typed
+    dialog->DispatchCommand(IDM_SAVEAS);
+    std::ifstream file(std::filesystem::path(copy), std::ios::binary);
+    std::string head(2, '\0');
+    file.read(head.data(), 2);
+    EXPECT_EQ(head, "BM");
+    EXPECT_EQ(WideToFileName(theApp.GetEditFilePath()), copy);
 }
 
 TEST_F(MainWindow, CopyPutsTheShownPictureOnTheClipboard)
