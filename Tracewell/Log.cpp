@@ -1,5 +1,7 @@
 #include "Tracewell/Log.h"
 
+#include <atomic>
+#include <climits>
 #include <cstdlib>
 #include <mutex>
 
@@ -9,6 +11,8 @@
 #include "platform/WideFormat.h"
 
 namespace {
+
+std::atomic<int> g_threshold{INT_MAX};
 
 void FlushKeptLinesAtExit()
 {
@@ -32,6 +36,8 @@ bool InitLog()
 
 bool WriteLogV(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, va_list args)
 {
+    // Checked before any formatting, so a dropped line costs next to nothing.
+    if (level > 0 && level > g_threshold.load(std::memory_order_relaxed)) return true;
     const Tracewell::LineStamp stamp = Tracewell::CurrentStamp();
     const std::wstring text = FormatWideV(format, args);
     const std::string line = Tracewell::FormatLogLine(stamp, level, module, function, text);
@@ -47,6 +53,16 @@ bool WriteLog(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, c
     const bool ok = WriteLogV(level, module, function, format, args);
     va_end(args);
     return ok;
+}
+
+void SetLogThreshold(int mostDetailed)
+{
+    g_threshold.store(mostDetailed, std::memory_order_relaxed);
+}
+
+int GetLogThreshold()
+{
+    return g_threshold.load(std::memory_order_relaxed);
 }
 
 void UninitLog()

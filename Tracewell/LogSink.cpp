@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Tracewell/LogLine.h"
@@ -18,12 +20,32 @@ std::string NoticeLine(int level, const std::wstring& text)
     return FormatLogLine(CurrentStamp(), level, L"Tracewell", L"InitLog", text);
 }
 
-void MoveAsideWhenTooLarge(const std::filesystem::path& file, std::uintmax_t limit)
+// An exclusive flock on the log folder for the life of the object, so that
+// the processes writing one log rotate it one at a time. A folder that cannot
+// be opened gives no lock; the rotation then goes ahead unguarded.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder)
+        : m_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd < 0) return;
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0) ::close(m_fd);  // closing drops the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+bool IsSameFile(const struct stat& a, const struct stat& b)
 {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec || size < limit) return;
-    std::filesystem::rename(file, RotatedLogFilePath(file), ec);
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 } // namespace
@@ -57,7 +79,6 @@ bool LogSink::OpenFileLocked()
     const std::filesystem::path path = LogFilePath();
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    MoveAsideWhenTooLarge(path, m_limits.rotateBytes);
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         const int error = errno;
@@ -68,8 +89,33 @@ bool LogSink::OpenFileLocked()
     }
     m_fd = fd;
     m_path = path;
+    RotateIfOvergrownLocked();
     m_fileFd.store(fd, std::memory_order_release);
     return true;
+}
+
+void LogSink::RotateIfOvergrownLocked()
+{
+    struct stat mine {};
+    if (::fstat(m_fd, &mine) != 0 || static_cast<std::uintmax_t>(mine.st_size) < m_limits.rotateBytes) return;
+    FolderLock lock(m_path.parent_path());
+    // Another process may have moved the file aside since our fstat; then the
+    // path already names a fresh file and only the switch is left to do.
+    struct stat atPath {};
+    const bool stillAtPath = ::stat(m_path.c_str(), &atPath) == 0 && IsSameFile(atPath, mine);
+    if (stillAtPath && ::rename(m_path.c_str(), RotatedLogFilePath(m_path).c_str()) != 0) return;
+    SwitchToFileAtPathLocked();
+}
+
+void LogSink::SwitchToFileAtPathLocked()
+{
+    const int fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;  // go on writing to the old file rather than lose lines
+    // dup3 points our descriptor number at the new file in one step, so the
+    // crash handler, which reads the number without a lock, never finds it
+    // closed or reused.
+    ::dup3(fd, m_fd, O_CLOEXEC);
+    ::close(fd);
 }
 
 void LogSink::WritePendingLocked(int fd)
@@ -133,7 +179,10 @@ LogSink::WriteResult LogSink::Write(std::string_view line)
         ++m_spilled;
         return WriteAll(STDERR_FILENO, line) ? WriteResult::Written : WriteResult::Failed;
     }
-    if (m_state == State::Open && WriteAll(m_fd, line)) return WriteResult::Written;
+    if (m_state == State::Open) {
+        RotateIfOvergrownLocked();
+        if (WriteAll(m_fd, line)) return WriteResult::Written;
+    }
     return WriteAll(STDERR_FILENO, line) ? WriteResult::Written : WriteResult::Failed;
 }
 

@@ -18,10 +18,12 @@
 // CORVANE_LOG_DIR when it is set and not empty, else "$XDG_STATE_HOME/CorvaneLoader"
 // when XDG_STATE_HOME is an absolute path, else "$HOME/.local/state/CorvaneLoader"
 // (the home folder from the password database when HOME is unset); the file is
-// "CorvaneLoader.log" there. The folder is created when missing. When the file
-// has grown past 8 MiB at the moment InitLog opens it, it is first renamed to
-// "CorvaneLoader.log.1" (replacing an older one), so the log never keeps more
-// than about twice that.
+// "CorvaneLoader.log" there. The folder is created when missing. Whenever the
+// file has reached 8 MiB (when InitLog opens it, or before a line is written),
+// it is renamed to "CorvaneLoader.log.1" (replacing an older one) and a fresh
+// file is started, so the log never keeps much more than twice that. Every
+// process writing the same log takes part: one renames the file, holding a
+// lock on the folder, and the others follow to the fresh file.
 //
 // Lines written before the first InitLog are kept in memory (at most 2000
 // lines or 1 MiB; beyond that they go straight to standard error) and written
@@ -56,6 +58,16 @@ bool WriteLog(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, c
 
 /// WriteLog with an argument list (consumed by the call).
 bool WriteLogV(LOG_LEVEL level, const wchar_t* module, const wchar_t* function, const wchar_t* format, va_list args);
+
+/// Drops every later line whose level is greater than `mostDetailed` (for
+/// LOG_LEVEL_WARNING: information and command-trace lines go, warnings and
+/// errors stay) until it is called again; lines of level 0 or below always
+/// stay. The default keeps every line. For long unattended runs that need
+/// only their own summary. Any thread.
+void SetLogThreshold(int mostDetailed);
+
+/// The threshold SetLogThreshold set last (INT_MAX when none was set). Any thread.
+int GetLogThreshold();
 
 /// Balances one InitLog; the last one closes the log file. Extra calls do
 /// nothing harmful. Any thread; lines after the file closed go to standard error.

@@ -260,3 +260,21 @@ TEST(LogDeathTest, LinesOfALogNeverOpenedGoToStderrAtExit)
         },
         testing::ExitedWithCode(0), "WARNING Early main: kept until exit");
 }
+
+TEST(Log, ThresholdDropsTheDetailedLevelsOnly)
+{
+    ScopedLogFolder folder;
+    ASSERT_TRUE(InitLog());
+    const int before = GetLogThreshold();
+    SetLogThreshold(LOG_LEVEL_WARNING);
+    EXPECT_TRUE(WriteLog(LOG_LEVEL_INFO, L"Quiet", L"f", L"information"));
+    WriteLog(LOG_LEVEL_TRACE, L"Quiet", L"f", L"trace");
+    WriteLog(LOG_LEVEL_WARNING, L"Quiet", L"f", L"warning");
+    WriteLog(LOG_LEVEL_ERROR, L"Quiet", L"f", L"error");
+    SetLogThreshold(before);
+    WriteLog(LOG_LEVEL_INFO, L"Quiet", L"f", L"information again");
+    UninitLog();
+    std::vector<std::string> texts;
+    for (const std::string& line : ReadLines(folder.LogFile())) texts.push_back(ParseLine(line)->text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"warning", "error", "information again"}));
+}
