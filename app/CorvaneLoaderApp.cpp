@@ -157,13 +157,7 @@ BOOL CCorvaneLoaderApp::InitServices(InstanceCheck check)
     if (QCoreApplication::instance()) QCoreApplication::setApplicationName(QString::fromStdWString(m_strAppName));
     SetRegistryKey(kCompany);
 
-    if (check == InstanceCheck::Exclusive) {
-        // A second copy ends here, silently: it shows nothing and leaves the
-        // first one alone.
-        auto instanceLock = std::make_unique<CSingleInstanceLock>(m_strAppName);
-        if (instanceLock->Acquire() != CSingleInstanceLock::Result::Acquired) return FALSE;
-        m_pInstanceMutex = std::move(instanceLock);
-    }
+    if (check == InstanceCheck::Exclusive && !AcquireInstanceLock()) return FALSE;
 
     AttachMessageQueue();
     SetBrushBitmapSource(&AppBrushBitmap);
@@ -173,6 +167,29 @@ BOOL CCorvaneLoaderApp::InitServices(InstanceCheck check)
     CreateHotkeys();
     CreateEmbeddedTools();
     LoadToolSettings();
+    return TRUE;
+}
+
+BOOL CCorvaneLoaderApp::AcquireInstanceLock()
+{
+    auto instanceLock = std::make_unique<CSingleInstanceLock>(m_strAppName);
+    switch (instanceLock->Acquire()) {
+    case CSingleInstanceLock::Result::Acquired:
+        m_pInstanceMutex = std::move(instanceLock);
+        return TRUE;
+    case CSingleInstanceLock::Result::AlreadyRunning:
+        // A second copy ends here, silently: it shows nothing and leaves the
+        // first one alone.
+        return FALSE;
+    case CSingleInstanceLock::Result::Failed:
+        break;
+    }
+    // Nothing shows that another copy runs: refusing to start would leave the
+    // user with no window and no reason.
+    WriteLog(LOG_LEVEL_ERROR, kModule, L"CCorvaneLoaderApp::InitInstance",
+             L"Failed to create the single-instance lock '%s': %hs. Starting without it.",
+             instanceLock->GetLockFilePath().c_str(),
+             std::system_category().message(instanceLock->GetLastError()).c_str());
     return TRUE;
 }
 

@@ -104,6 +104,12 @@ public:
     /// libraries is then set up). Tests and the batch tool use it with
     /// Shared instead of InitInstance.
     BOOL InitServices(InstanceCheck check = InstanceCheck::Exclusive);
+    /// Takes the single-instance lock into m_pInstanceMutex. FALSE only when
+    /// another copy of the program holds it (this copy then ends quietly);
+    /// any other failure to lock (an unusable runtime folder, a folder in the
+    /// lock file's place) is logged with its reason and the program runs
+    /// without the lock: TRUE.
+    BOOL AcquireInstanceLock();
     /// Shutdown in reverse order; returns the process's exit code (0).
     int ExitInstance();
     /// Makes the main window; InitInstance uses it for step "run the main window".

@@ -46,12 +46,16 @@ CSingleInstanceLock::~CSingleInstanceLock()
 
 CSingleInstanceLock::Result CSingleInstanceLock::Acquire()
 {
+    m_lastError = 0;
     if (IsHeld()) return Result::Acquired;
     const std::filesystem::path file(WideToUtf8(m_path));
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return Result::Failed;
+    if (fd < 0) {
+        m_lastError = errno;
+        return Result::Failed;
+    }
     // flock belongs to the open file description, so a second lock object of
     // this same process conflicts too, like a second process would.
     int rc;
@@ -59,9 +63,11 @@ CSingleInstanceLock::Result CSingleInstanceLock::Acquire()
         rc = flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
-        const bool held = errno == EWOULDBLOCK;
+        const int error = errno;
         close(fd);
-        return held ? Result::AlreadyRunning : Result::Failed;
+        if (error == EWOULDBLOCK) return Result::AlreadyRunning;
+        m_lastError = error;
+        return Result::Failed;
     }
     m_fd = fd;
     return Result::Acquired;

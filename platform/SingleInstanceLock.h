@@ -38,7 +38,13 @@ public:
     /// Full path of the lock file.
     const std::wstring& GetLockFilePath() const { return m_path; }
 
+    /// The system's error number of the last Acquire that returned Failed
+    /// (EISDIR for a folder in the lock file's place, ENOTDIR or EACCES for
+    /// an unusable runtime folder...); 0 after any other result.
+    int GetLastError() const { return m_lastError; }
+
 private:
     std::wstring m_path;
     int m_fd{-1};
+    int m_lastError{0};
 };

@@ -1,5 +1,9 @@
 // The application state machine, the shortcut table and its routing, the
 // window-state record and the persisted settings.
+#include <filesystem>
+#include <fstream>
+#include <utility>
+
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
@@ -19,6 +23,8 @@
 #include "platform/SingleInstanceLock.h"
 #include "platform/TextConvert.h"
 #include "platform/WideFormat.h"
+#include "support/ScopedEnv.h"
+#include "support/TempFolder.h"
 
 using AppTest::AppFixture;
 using AppTest::LogWatch;
@@ -288,6 +294,29 @@ TEST_F(AppStates, SecondCopyStopsAtTheSingleInstanceLock)
     CCorvaneLoaderApp second;
     EXPECT_FALSE(second.InitServices(CCorvaneLoaderApp::InstanceCheck::Exclusive));
     EXPECT_EQ(second.m_pInstanceMutex, nullptr);
+}
+
+TEST_F(AppStates, ALockThatCannotBeMadeIsLoggedAndTheProgramStarts)
+{
+    CorvaneTest::TempFolder folder;
+    std::ofstream(folder.File("file")) << "not a folder";
+    const std::pair<std::filesystem::path, const char*> cases[] = {
+        {folder.File("file") / "run", "Not a directory"},  // the runtime folder lies inside a file
+        {folder.File("run"), "Is a directory"},             // a folder stands where the lock file belongs
+    };
+    for (const auto& [runtimeFolder, reason] : cases) {
+        CorvaneTest::ScopedEnv runtime("CORVANE_RUNTIME_DIR", runtimeFolder.c_str());
+        if (runtimeFolder == folder.File("run"))
+            std::filesystem::create_directories(WideToUtf8(CSingleInstanceLock(theApp.m_strAppName).GetLockFilePath()));
+        LogWatch log;
+        EXPECT_TRUE(theApp.AcquireInstanceLock()) << reason;
+        EXPECT_EQ(theApp.m_pInstanceMutex, nullptr);
+        EXPECT_EQ(log.Count("ERROR CorvaneLoader CCorvaneLoaderApp::InitInstance: Failed to create the "
+                            "single-instance lock '" + runtimeFolder.string()),
+                  1)
+            << reason;
+        EXPECT_TRUE(log.Contains(std::string("': ") + reason + ". Starting without it.")) << reason;
+    }
 }
 
 TEST_F(AppStates, MessageBoxesCarryTheAppNameAndTranslatedButtons)

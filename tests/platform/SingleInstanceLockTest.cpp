@@ -2,7 +2,9 @@
 // free when its holder ends, even by SIGKILL.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -96,4 +98,12 @@ TEST_F(SingleInstanceLockTest, UnusableRuntimeFolderFails)
     CSingleInstanceLock lock(L"App");
     EXPECT_EQ(lock.Acquire(), CSingleInstanceLock::Result::Failed);
     EXPECT_FALSE(lock.IsHeld());
+    EXPECT_EQ(lock.GetLastError(), ENOTDIR);
+
+    // A folder where the lock file belongs.
+    setenv("CORVANE_RUNTIME_DIR", (m_folder.Path() / "run").c_str(), 1);
+    CSingleInstanceLock blocked(L"App");
+    std::filesystem::create_directories(WideToUtf8(blocked.GetLockFilePath()));
+    EXPECT_EQ(blocked.Acquire(), CSingleInstanceLock::Result::Failed);
+    EXPECT_EQ(blocked.GetLastError(), EISDIR);
 }
