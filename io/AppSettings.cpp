@@ -201,7 +201,10 @@ void LoadSharedFile(const std::wstring& path, Item& item)
                  why.c_str());
         return;
     }
-    if (file.Size() <= kTypeSize) {
+    // Save stores an emptied byte block as its type alone, so four bytes are
+    // a whole file for a block and too short for anything else.
+    const bool emptyBlock = file.Size() == kTypeSize && item.dwType == CAppSettings::ITEMTYPE_BINARY;
+    if (file.Size() < kTypeSize || (file.Size() == kTypeSize && !emptyBlock)) {
         WriteLog(LOG_LEVEL_ERROR, kModule, kLoad, L"Invalid file length of file '%s'.", path.c_str());
         return;
     }

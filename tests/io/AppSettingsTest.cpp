@@ -326,6 +326,17 @@ TEST_F(AppSettingsTest, SharedFilesHoldTheTypeThenTheValue)
     ASSERT_TRUE(settings.SetItemValue(L"SharedBlob", nullptr, 0));
     settings.Save();
     EXPECT_EQ(IoTest::ReadBytes(SharedFile("SharedBlob")), std::string("\x03\0\0\0", 4));
+    // The emptied block reads back as empty, without a complaint, over a
+    // reader's older value.
+    CAppSettings reader = MakeSettings();
+    ASSERT_TRUE(reader.SetItemValue(L"SharedBlob", bytes, 3));
+    reader.CreateNonUserFolder();
+    IoTest::LogWatch log;
+    reader.Load();
+    DWORD size = 99;
+    EXPECT_EQ(reader.GetItemValue(L"SharedBlob", &size), nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_FALSE(log.Contains("SharedBlob")) << Joined(log.NewLines());
     // Nothing but the value files is left in the folder.
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : RegistryTest::fs::directory_iterator(SharedFile("x").parent_path()))
