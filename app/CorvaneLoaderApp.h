@@ -219,13 +219,31 @@ public:
 
     // ---- image processing -------------------------------------------------
 
-    /// A new operation holding a private copy of the current image, and the
-    /// state PROCESSING; null outside EDITING.
+    /// What the history keeps of the operations.
+    enum class HistoryMode {
+        /// The program: every operation works on a private copy of the
+        /// current image and each snapshot stays for undo.
+        Undoable,
+        /// Runs that never undo (the batch tool): an operation works on the
+        /// current snapshot's own pixels, without a copy, and once it is
+        /// recorded every entry before it is given up, so the history holds
+        /// one snapshot however many operations run. While an operation runs
+        /// the history has no pixels of its own to show or save; only for a
+        /// main window that shows nothing meanwhile.
+        LatestOnly,
+    };
+    /// Sets how the next operations use the history (Undoable until set).
+    void SetHistoryMode(HistoryMode mode) { m_historyMode = mode; }
+
+    /// A new operation holding the current image (a private copy, or in
+    /// HistoryMode::LatestOnly the snapshot's own pixels), and the state
+    /// PROCESSING; null outside EDITING.
     OperationManage::Operation* BeginProcessImage();
     /// Shows the operation's image and appends it to the history (taking
     /// ownership); cancels it when it cannot be shown.
     void EndProcessImage(OperationManage::Operation* operation);
-    /// Destroys the operation and returns to EDITING.
+    /// Destroys the operation and returns to EDITING; pixels the operation
+    /// took from the history (HistoryMode::LatestOnly) go back to their entry.
     void CancelProcessImage(OperationManage::Operation* operation);
     /// Posts a thread message to the user-interface thread (never lost).
     /// FALSE before InitServices/AttachMessageQueue. Any thread.
@@ -278,6 +296,8 @@ private:
     void ShowFileResultMessage(const wchar_t* key);
     BOOL ApplyOpenedFile(std::unique_ptr<Carrow::FileIO::ImageFile> file, const wchar_t* path);
     ImageData* FindSnapshotWithPixels(std::size_t fromIndex) const;
+    std::unique_ptr<ImageData> ImageForOperation(ImageData& current);
+    void DropEntriesBeforeCurrent();
     bool IsMainWindowInFront() const;
     int ShowMessageBox(const std::wstring& text, UINT type);
     void OpenLaunchFileLater();
@@ -294,6 +314,10 @@ private:
     CAppProfile m_Profile;  // profile values under the company and application keys
     std::wstring m_strEditFilePath;  // GetEditFilePath's result stays valid while the call's caller uses it
     std::wstring m_strLaunchFile;    // photo to open once the main window is up; empty when none
+    HistoryMode m_historyMode{HistoryMode::Undoable};
+    // The entry whose pixels the operation in flight took (LatestOnly); null
+    // when it works on a copy. User-interface thread.
+    ImageData* m_pTakenSnapshot{nullptr};
 };
 
 /// The one application object.

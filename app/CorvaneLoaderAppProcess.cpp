@@ -116,20 +116,13 @@ Operation* CCorvaneLoaderApp::BeginProcessImage()
     std::unique_ptr<Operation> operation;
     try {
         HistoryLockGuard lock(HistoryMutex());
-        if (!DataOf(m_OptHistory.Current())) {
+        ImageData* current = DataOf(m_OptHistory.Current());
+        if (!current) {
             WriteLog(LOG_LEVEL_ERROR, kModule, kFunction, L"Invalid Argument.");
             return nullptr;
         }
-        // The new entry's snapshot must fit in the history's budget: the
-        // oldest entries go first, as when memory runs out, and the pixel
-        // storage of one of them takes the copy.
-        std::vector<unsigned char> storage;
-        if (const ImageData* shown = FindSnapshotWithPixels(m_OptHistory.CurrentIndex()))
-            HistoryBudget::MakeRoom(shown->m_Pixels.size(), &storage);
         operation = std::make_unique<Operation>();
-        operation->m_pData = CopyForOperation(*DataOf(m_OptHistory.Current()),
-                                              FindSnapshotWithPixels(m_OptHistory.CurrentIndex()), std::move(storage))
-                                 .release();
+        operation->m_pData = ImageForOperation(*current).release();
     } catch (const std::bad_alloc&) {
         // Even after giving up history there was no room for the copy: the
         // command is refused and the image stays as it is.
@@ -138,6 +131,38 @@ Operation* CCorvaneLoaderApp::BeginProcessImage()
     }
     SetAppState(APPSTATE_PROCESSING);
     return operation.release();
+}
+
+// The image an operation works on: the current snapshot's own pixels in
+// LatestOnly mode (when it holds any), otherwise a copy of the nearest
+// snapshot. Caller holds the history lock.
+std::unique_ptr<ImageData> CCorvaneLoaderApp::ImageForOperation(ImageData& current)
+{
+    if (m_historyMode == HistoryMode::LatestOnly && current.HasPixels()) {
+        auto image = std::make_unique<ImageData>();
+        image->m_Header = current.m_Header;
+        image->m_Pixels.swap(current.m_Pixels);
+        m_pTakenSnapshot = &current;
+        return image;
+    }
+    // The new entry's snapshot must fit in the history's budget: the oldest
+    // entries go first, as when memory runs out, and the pixel storage of one
+    // of them takes the copy. The current entry is never given up, but the
+    // snapshot on screen is looked up again after the trimming.
+    std::vector<unsigned char> storage;
+    if (const ImageData* shown = FindSnapshotWithPixels(m_OptHistory.CurrentIndex()))
+        HistoryBudget::MakeRoom(shown->m_Pixels.size(), &storage);
+    return CopyForOperation(current, FindSnapshotWithPixels(m_OptHistory.CurrentIndex()), std::move(storage));
+}
+
+// LatestOnly mode: nothing will be undone, so only the entry on screen stays.
+void CCorvaneLoaderApp::DropEntriesBeforeCurrent()
+{
+    HistoryLockGuard lock(HistoryMutex());
+    const ImageData* current = DataOf(m_OptHistory.Current());
+    if (!current || !current->HasPixels()) return;
+    while (m_OptHistory.RemoveFirstOnly()) {
+    }
 }
 
 void CCorvaneLoaderApp::EndProcessImage(Operation* operation)
@@ -168,6 +193,8 @@ void CCorvaneLoaderApp::EndProcessImage(Operation* operation)
         CancelProcessImage(operation);
         return;
     }
+    m_pTakenSnapshot = nullptr;
+    if (m_historyMode == HistoryMode::LatestOnly) DropEntriesBeforeCurrent();
     SetAppState(APPSTATE_EDITING);
     m_bModified = TRUE;
     m_pMainWnd->FocusImageView();
@@ -178,6 +205,17 @@ void CCorvaneLoaderApp::CancelProcessImage(Operation* operation)
     if (!operation) {
         WriteLog(LOG_LEVEL_ERROR, kModule, L"CCorvaneLoaderApp::CancelProcessImage", L"Invalid Argument.");
         return;
+    }
+    if (m_pTakenSnapshot) {
+        // The pixels go back to the entry they came from, as the operator
+        // left them: an operator that fails changes nothing, and a partial
+        // change is still better than a history without a picture.
+        HistoryLockGuard lock(HistoryMutex());
+        if (ImageData* data = DataOf(operation)) {
+            m_pTakenSnapshot->m_Header = data->m_Header;
+            m_pTakenSnapshot->m_Pixels.swap(data->m_Pixels);
+        }
+        m_pTakenSnapshot = nullptr;
     }
     SetAppState(APPSTATE_EDITING);
     delete operation;  // releases its parameter and data records

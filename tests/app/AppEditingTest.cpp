@@ -384,6 +384,38 @@ TEST_F(WorkerThread, AFailingOperatorLeavesImageHistoryAndFlagAlone)
     EXPECT_EQ(theApp.m_OptHistory.size(), 1u);
 }
 
+TEST_F(WorkerThread, WithoutUndoOperationsWorkOnTheSnapshotItselfAndOnlyTheLatestStays)
+{
+    Open(photo);
+    theApp.SetHistoryMode(App::HistoryMode::LatestOnly);
+    const ImageData opened(*dynamic_cast<ImageData*>(theApp.m_OptHistory.Current()->m_pData));
+    BYTE* const pixels = window.shown;
+    for (int i = 0; i < 3; ++i) {
+        auto* upsideDown = new OptParam_Flip;
+        upsideDown->m_bVertical = TRUE;
+        RunThreaded(OPTGUID_FLIP, upsideDown);
+    }
+    ASSERT_EQ(theApp.m_OptHistory.size(), 1u);
+    const auto* latest = dynamic_cast<ImageData*>(theApp.m_OptHistory.Current()->m_pData);
+    EXPECT_EQ(latest->m_Pixels.data(), pixels) << "no copy was made";
+    EXPECT_EQ(window.shown, pixels);
+    EXPECT_TRUE(theApp.m_bModified);
+    // Three flips make one: row 0 of the buffer now holds the opened last row.
+    const std::size_t stride = opened.m_Pixels.size() / 20;
+    EXPECT_TRUE(std::equal(latest->m_Pixels.begin(), latest->m_Pixels.begin() + stride, opened.m_Pixels.end() - stride));
+
+    // A failing operation gives the pixels back to the one entry.
+    const std::vector<unsigned char> before = latest->m_Pixels;
+    auto* bad = new OptParam_SpotRemoval;
+    bad->m_nSpotSize = -5;
+    RunThreaded(OPTGUID_SPOTREMOVAL, bad, L"Spot");
+    ASSERT_EQ(theApp.m_OptHistory.size(), 1u);
+    EXPECT_EQ(dynamic_cast<ImageData*>(theApp.m_OptHistory.Current()->m_pData)->m_Pixels, before);
+    EXPECT_EQ(theApp.SaveEditImageFileTo(Carrow::FileIO::ImageFormatPNG, (folder + L"saved.png").c_str()), 0);
+    EXPECT_EQ(QImage(QString::fromStdWString(folder + L"saved.png")).pixel(3, 0),
+              QImage(QString::fromStdWString(photo)).pixel(3, 19));
+}
+
 TEST_F(WorkerThread, ASecondOperationWhileProcessingIsRefused)
 {
     Open(photo);

@@ -10,8 +10,8 @@ namespace CorvaneTest {
 
 /// Forgets what `theApp` was editing: handles the messages the image
 /// thread left, empties the history (under its lock), closes the file and
-/// clears the modified and from-clipboard flags. The application state is
-/// left as it is. User-interface thread, with no operation running.
+/// clears the modified and from-clipboard flags; operations keep undo steps
+/// again. The application state is left as it is. User-interface thread, with no operation running.
 inline void ClearEditing()
 {
     theApp.DispatchThreadMessages();
@@ -22,6 +22,7 @@ inline void ClearEditing()
     theApp.m_pEditFile.reset();
     theApp.m_bModified = FALSE;
     theApp.m_bFromClipboard = FALSE;
+    theApp.SetHistoryMode(CCorvaneLoaderApp::HistoryMode::Undoable);
 }
 
 } // namespace CorvaneTest
