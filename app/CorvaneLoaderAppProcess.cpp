@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 #include "Tracewell/Log.h"
 #include "app/CorvaneLoaderApp.h"
@@ -267,9 +268,15 @@ LRESULT CCorvaneLoaderApp::OnImageProcessProgress(WPARAM, LPARAM)
 
 BOOL CCorvaneLoaderApp::WaitWhileProcessing(int timeoutMs)
 {
+    // Sleeps until an event arrives (the worker's message among them): the
+    // timed processEvents never sleeps, and spinning here would take a core
+    // from the worker. The timer makes sure the sleep ends at the deadline.
     QDeadlineTimer deadline(timeoutMs);
+    QTimer wakeAtDeadline;
+    wakeAtDeadline.setSingleShot(true);
+    wakeAtDeadline.start(timeoutMs);
     while (m_nAppState == APPSTATE_PROCESSING && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return m_nAppState == APPSTATE_PROCESSING ? FALSE : TRUE;
 }
 

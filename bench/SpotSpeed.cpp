@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -31,11 +32,11 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 
+#include "GrainyPhoto.h"
 #include "Tinctor/ImageProcess.h"
 
 namespace {
 
-const char* const PhotoPath = "/usr/share/doc/opencv-doc/examples/data/fruits.jpg";
 constexpr int Width = 6000;
 constexpr int Height = 4000;
 constexpr int CenterX = 3000;
@@ -55,17 +56,7 @@ struct Photo {
 
 cv::Mat LoadLargePhoto()
 {
-    cv::Mat small = cv::imread(PhotoPath, cv::IMREAD_COLOR);
-    if (small.empty()) small = cv::Mat(480, 512, CV_8UC3, cv::Scalar(90, 140, 200));
-    cv::Mat large;
-    cv::resize(small, large, cv::Size(Width, Height), 0, 0, cv::INTER_CUBIC);
-    cv::Mat grain(large.size(), CV_16SC3);
-    cv::RNG rng(12345);
-    rng.fill(grain, cv::RNG::NORMAL, 0, 3);
-    cv::Mat noisy;
-    large.convertTo(noisy, CV_16SC3);
-    noisy += grain;
-    noisy.convertTo(large, CV_8UC3);
+    cv::Mat large = BenchSupport::MakeGrainyPhoto(Width, Height);
     // The speck every benchmark repairs: dark, 70 % of the largest square.
     cv::circle(large, cv::Point(CenterX, CenterY), 175, cv::Scalar(20, 20, 25), cv::FILLED, cv::LINE_AA);
     return large;
@@ -82,20 +73,11 @@ Photo& PhotoOfDepth(int bits)
     static Photo photos[2];
     Photo& photo = photos[bits == 32 ? 1 : 0];
     if (!photo.pixels.empty()) return photo;
+    BenchSupport::ProgramImage image = BenchSupport::ToProgramImage(LargePhoto(), bits);
+    photo.pixels = std::move(image.pixels);
+    photo.header = image.header;
     photo.bytesPerPixel = bits / 8;
     photo.stride = DibStride(Width, static_cast<WORD>(bits));
-    photo.pixels.assign(photo.stride * Height, 255);
-    const cv::Mat& source = LargePhoto();
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x) std::memcpy(photo.At(x, y), source.ptr<unsigned char>(y) + x * 3, 3);
-    BITMAPINFOHEADER& h = photo.header.bmiHeader;
-    h.biSize = sizeof(BITMAPINFO);
-    h.biWidth = Width;
-    h.biHeight = Height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(bits);
-    h.biCompression = BI_RGB;
-    h.biSizeImage = static_cast<DWORD>(photo.pixels.size());
     return photo;
 }
 

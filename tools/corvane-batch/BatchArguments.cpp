@@ -1,44 +1,15 @@
 #include "BatchArguments.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
+#include <map>
 #include <string_view>
-#include <fstream>
 
 #include "platform/TextConvert.h"
 
 namespace CorvaneBatch {
 
 namespace {
-
-std::optional<int> ParseInt(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
-// "X,Y" or "X,Y,SIZE"; the size must be positive.
-std::optional<Spot> ParseSpot(std::string_view text, int defaultSize)
-{
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
-    if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
-    const auto x = ParseInt(parts[0]);
-    const auto y = ParseInt(parts[1]);
-    const auto size = parts.size() == 3 ? ParseInt(parts[2]) : std::optional<int>(defaultSize);
-    if (!x || !y || !size || *size < 1) return std::nullopt;
-    return Spot{*x, *y, *size};
-}
 
 std::wstring Resolve(const std::string& path, const std::wstring& baseFolder)
 {
@@ -51,78 +22,153 @@ std::wstring Resolve(const std::string& path, const std::wstring& baseFolder)
 // spots stay text until the last --size is known.
 struct Gathered {
     BatchArguments result;
+    std::wstring baseFolder;
     int size{15};
     std::vector<std::string> spotTexts;
     std::optional<std::wstring> spotsFile;
     std::vector<std::string> positional;
 };
 
-bool TakesValue(const std::string& option)
-{
-    static const std::string_view kValueOptions[] = {"--size",    "--spot",    "--spots-file",
-                                                     "--rotate",  "--flip",    "--quality",
-                                                     "--tiff-compression", "--info", "-o"};
-    return std::find(std::begin(kValueOptions), std::end(kValueOptions), option) != std::end(kValueOptions);
-}
+// Takes an option's value (empty for an option without one) into `gathered`;
+// false with `error` set when the value is refused.
+using TakeFunction = bool (*)(const std::string& value, Gathered& gathered, std::string& error);
 
-// Takes `option` with its `value` (empty for an option without one) into
-// `gathered`; false with `error` set for a refused value or an unknown option.
-bool TakeOption(const std::string& option, const std::string& value, const std::wstring& baseFolder,
-                Gathered& gathered, std::string& error)
+bool TakeSize(const std::string& value, Gathered& gathered, std::string& error)
 {
-    BatchArguments& result = gathered.result;
-    if (option == "--size") {
-        const auto n = ParseInt(value);
-        if (!n || *n < 1) return error = "--size must be a positive number", false;
-        gathered.size = *n;
-    } else if (option == "--spot") {
-        gathered.spotTexts.push_back(value);
-    } else if (option == "--spots-file") {
-        gathered.spotsFile = Resolve(value, baseFolder);
-    } else if (option == "--rotate") {
-        if (value != "left" && value != "right") return error = "--rotate takes left or right", false;
-        result.transforms.push_back(value == "left" ? Transform::RotateLeft : Transform::RotateRight);
-    } else if (option == "--flip") {
-        if (value != "h" && value != "v") return error = "--flip takes h or v", false;
-        result.transforms.push_back(value == "h" ? Transform::FlipHorizontal : Transform::FlipVertical);
-    } else if (option == "--quality") {
-        const auto q = ParseInt(value);
-        if (!q || *q < 1 || *q > 100) return error = "--quality must be 1 to 100", false;
-        result.quality = *q;
-    } else if (option == "--tiff-compression") {
-        if (value != "none" && value != "lzw") return error = "--tiff-compression takes none or lzw", false;
-        result.lzw = value == "lzw";
-    } else if (option == "--drop-metadata") {
-        result.dropMetadata = true;
-    } else if (option == "--info") {
-        result.infoFile = Resolve(value, baseFolder);
-    } else if (option == "-o") {
-        result.outputFolder = Resolve(value, baseFolder);
-        if (result.outputFolder->back() != L'/') *result.outputFolder += L'/';
-    } else {
-        return error = "unknown option " + option, false;
-    }
+    const auto n = ParseInt(value);
+    if (!n || *n < 1 || *n > MaxSpotSize()) return error = "--size must be 1 to " + std::to_string(MaxSpotSize()), false;
+    gathered.size = *n;
     return true;
 }
 
+bool TakeSpot(const std::string& value, Gathered& gathered, std::string&)
+{
+    gathered.spotTexts.push_back(value);  // parsed once the last --size is known
+    return true;
+}
+
+bool TakeSpotsFile(const std::string& value, Gathered& gathered, std::string&)
+{
+    gathered.spotsFile = Resolve(value, gathered.baseFolder);
+    return true;
+}
+
+bool TakeRotate(const std::string& value, Gathered& gathered, std::string& error)
+{
+    if (value != "left" && value != "right") return error = "--rotate takes left or right", false;
+    gathered.result.transforms.push_back(value == "left" ? Transform::RotateLeft : Transform::RotateRight);
+    return true;
+}
+
+bool TakeFlip(const std::string& value, Gathered& gathered, std::string& error)
+{
+    if (value != "h" && value != "v") return error = "--flip takes h or v", false;
+    gathered.result.transforms.push_back(value == "h" ? Transform::FlipHorizontal : Transform::FlipVertical);
+    return true;
+}
+
+bool TakeQuality(const std::string& value, Gathered& gathered, std::string& error)
+{
+    const auto q = ParseInt(value);
+    if (!q || *q < 1 || *q > 100) return error = "--quality must be 1 to 100", false;
+    gathered.result.quality = *q;
+    return true;
+}
+
+bool TakeTiffCompression(const std::string& value, Gathered& gathered, std::string& error)
+{
+    if (value != "none" && value != "lzw") return error = "--tiff-compression takes none or lzw", false;
+    gathered.result.lzw = value == "lzw";
+    return true;
+}
+
+bool TakeDropMetadata(const std::string&, Gathered& gathered, std::string&)
+{
+    gathered.result.dropMetadata = true;
+    return true;
+}
+
+bool TakeInfo(const std::string& value, Gathered& gathered, std::string&)
+{
+    gathered.result.infoFile = Resolve(value, gathered.baseFolder);
+    return true;
+}
+
+bool TakeOutputFolder(const std::string& value, Gathered& gathered, std::string& error)
+{
+    if (value.empty()) return error = "-o takes a folder", false;
+    std::wstring& folder = gathered.result.outputFolder.emplace(Resolve(value, gathered.baseFolder));
+    if (folder.back() != L'/') folder += L'/';
+    return true;
+}
+
+bool TakeHelp(const std::string&, Gathered& gathered, std::string&)
+{
+    gathered.result.command = Command::Help;
+    return true;
+}
+
+bool TakeVersion(const std::string&, Gathered& gathered, std::string&)
+{
+    if (gathered.result.command != Command::Help) gathered.result.command = Command::Version;
+    return true;
+}
+
+struct OptionSpec {
+    std::string_view name;
+    bool takesValue;
+    TakeFunction take;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--size", true, &TakeSize},
+    {"--spot", true, &TakeSpot},
+    {"--spots-file", true, &TakeSpotsFile},
+    {"--rotate", true, &TakeRotate},
+    {"--flip", true, &TakeFlip},
+    {"--quality", true, &TakeQuality},
+    {"--tiff-compression", true, &TakeTiffCompression},
+    {"--drop-metadata", false, &TakeDropMetadata},
+    {"--info", true, &TakeInfo},
+    {"-o", true, &TakeOutputFolder},
+    {"--help", false, &TakeHelp},
+    {"-h", false, &TakeHelp},
+    {"--version", false, &TakeVersion},
+};
+
+const OptionSpec* FindOption(const std::string& name)
+{
+    const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                    [&](const OptionSpec& spec) { return spec.name == name; });
+    return found == std::end(kOptions) ? nullptr : found;
+}
+
 // Walks the command line: options (with their values) and positional
-// arguments ("-" alone is one).
+// arguments ("-" alone is one, and so is everything after "--").
 std::optional<Gathered> Gather(const std::vector<std::string>& args, const std::wstring& baseFolder,
                                std::string& error)
 {
     Gathered gathered;
+    gathered.baseFolder = baseFolder;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.size() <= 1 || arg[0] != '-') {
+        if (optionsEnded || arg.size() <= 1 || arg[0] != '-') {
             gathered.positional.push_back(arg);
             continue;
         }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionSpec* option = FindOption(arg);
+        if (!option) return error = "unknown option " + arg, std::nullopt;
         std::string value;
-        if (TakesValue(arg)) {
+        if (option->takesValue) {
             if (i + 1 >= args.size()) return error = arg + " needs a value", std::nullopt;
             value = args[++i];
         }
-        if (!TakeOption(arg, value, baseFolder, gathered, error)) return std::nullopt;
+        if (!option->take(value, gathered, error)) return std::nullopt;
     }
     return gathered;
 }
@@ -134,7 +180,9 @@ bool CollectSpots(Gathered& gathered, std::string& error)
     std::vector<Spot>& spots = gathered.result.spots;
     for (const std::string& text : gathered.spotTexts) {
         const auto spot = ParseSpot(text, gathered.size);
-        if (!spot) return error = "--spot takes X,Y or X,Y,SIZE: " + text, false;
+        if (!spot)
+            return error = "--spot takes X,Y or X,Y,SIZE (SIZE 1 to " + std::to_string(MaxSpotSize()) + "): " + text,
+                   false;
         spots.push_back(*spot);
     }
     if (!gathered.spotsFile) return true;
@@ -144,24 +192,43 @@ bool CollectSpots(Gathered& gathered, std::string& error)
     return true;
 }
 
+// With -o DIR, two inputs of the same file name would overwrite one
+// another's output: the run is refused before anything is written.
+bool CheckOutputsDiffer(const BatchArguments& args, const std::vector<std::string>& given, std::string& error)
+{
+    std::map<std::wstring, std::size_t> firstInputOf;
+    for (std::size_t i = 0; i < args.inputs.size(); ++i) {
+        const std::wstring output = OutputFor(args, args.inputs[i]);
+        const auto [found, isNew] = firstInputOf.emplace(output, i);
+        if (isNew) continue;
+        error = "inputs " + given[found->second] + " and " + given[i] + " would both be saved as " +
+                WideToUtf8(ReadableFileName(output)) + "; nothing was written";
+        return false;
+    }
+    return true;
+}
+
 // Settles the form of the command line from its positional arguments:
 // --info FILE alone, -o DIR with one or more inputs, or IN and OUT.
-std::optional<BatchArguments> ChooseForm(Gathered& gathered, const std::wstring& baseFolder, std::string& error)
+std::optional<BatchArguments> ChooseForm(Gathered& gathered, std::string& error)
 {
     BatchArguments& result = gathered.result;
     const std::vector<std::string>& positional = gathered.positional;
+    if (result.command == Command::Help || result.command == Command::Version) return result;
     if (result.infoFile) {
         if (!positional.empty()) return error = "--info takes one file and nothing else", std::nullopt;
+        result.command = Command::Info;
         return result;
     }
     if (result.outputFolder) {
         if (positional.empty()) return error = "-o DIR needs at least one input", std::nullopt;
-        for (const std::string& p : positional) result.inputs.push_back(Resolve(p, baseFolder));
+        for (const std::string& p : positional) result.inputs.push_back(Resolve(p, gathered.baseFolder));
+        if (!CheckOutputsDiffer(result, positional, error)) return std::nullopt;
         return result;
     }
     if (positional.size() != 2) return error = "expected IN and OUT", std::nullopt;
-    result.inputs.push_back(Resolve(positional[0], baseFolder));
-    result.output = Resolve(positional[1], baseFolder);
+    result.inputs.push_back(Resolve(positional[0], gathered.baseFolder));
+    result.output = Resolve(positional[1], gathered.baseFolder);
     return result;
 }
 
@@ -169,47 +236,40 @@ std::optional<BatchArguments> ChooseForm(Gathered& gathered, const std::wstring&
 
 const char* UsageText()
 {
-    return "usage: corvane-batch [--size N] [--spot X,Y ...] [--spots-file FILE]\n"
-           "                     [--rotate left|right ...] [--flip h|v ...]\n"
-           "                     [--quality 1-100] [--tiff-compression none|lzw]\n"
-           "                     [--drop-metadata] IN OUT\n"
+    return "usage: corvane-batch [options] IN OUT\n"
            "       corvane-batch [options] -o DIR IN...\n"
            "       corvane-batch --info FILE\n"
-           "Spots are image pixels, row 0 at the top; SIZE defaults to --size (15).\n"
-           "A spots file holds one X,Y[,SIZE] per line; '#' starts a comment.\n"
-           "OUT's extension (.bmp .jpg .jpeg .png .tif .tiff) chooses its format.\n";
+           "       corvane-batch --help | --version\n"
+           "Removes dust spots from photos, turns and mirrors them, and saves them.\n"
+           "  --size N                 spot size for spots without one (1-500, default 15)\n"
+           "  --spot X,Y[,SIZE]        a spot to remove; image pixels, row 0 at the top\n"
+           "  --spots-file FILE        one X,Y[,SIZE] per line; '#' starts a comment\n"
+           "  --rotate left|right      a quarter turn, after the spots\n"
+           "  --flip h|v               a mirror, after the spots\n"
+           "  --quality 1-100          JPEG quality (default 100)\n"
+           "  --tiff-compression none|lzw\n"
+           "  --drop-metadata          keep no Exif or IPTC\n"
+           "  -o DIR                   save each input in DIR under its own file name\n"
+           "  --info FILE              result code, size, bits and Exif/IPTC counts of FILE\n"
+           "OUT's extension (.bmp .jpg .jpeg .png .tif .tiff) chooses its format.\n"
+           "Exit status: 0 every photo saved, 1 a photo failed, 2 a bad command line.\n";
 }
 
-std::optional<std::vector<Spot>> ReadSpotsFile(const std::wstring& path, int defaultSize, std::string& error)
+std::wstring OutputFor(const BatchArguments& args, const std::wstring& input)
 {
-    std::ifstream in(WideToFileName(path));
-    if (!in) {
-        error = "cannot read the spots file " + WideToUtf8(path);
-        return std::nullopt;
-    }
-    std::vector<Spot> spots;
-    int lineNumber = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++lineNumber;
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-        const auto spot = ParseSpot(line, defaultSize);
-        if (!spot) {
-            error = WideToUtf8(path) + ":" + std::to_string(lineNumber) + ": expected X,Y or X,Y,SIZE";
-            return std::nullopt;
-        }
-        spots.push_back(*spot);
-    }
-    return spots;
+    if (args.output) return *args.output;
+    const std::size_t slash = input.find_last_of(L'/');
+    return *args.outputFolder + (slash == std::wstring::npos ? input : input.substr(slash + 1));
 }
 
 std::optional<BatchArguments> ParseArguments(const std::vector<std::string>& args, const std::wstring& baseFolder,
                                              std::string& error)
 {
     std::optional<Gathered> gathered = Gather(args, baseFolder, error);
-    if (!gathered || !CollectSpots(*gathered, error)) return std::nullopt;
-    return ChooseForm(*gathered, baseFolder, error);
+    if (!gathered) return std::nullopt;
+    const Command command = gathered->result.command;
+    if (command != Command::Help && command != Command::Version && !CollectSpots(*gathered, error)) return std::nullopt;
+    return ChooseForm(*gathered, error);
 }
 
 } // namespace CorvaneBatch

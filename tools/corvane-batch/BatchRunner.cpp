@@ -1,10 +1,14 @@
 #include "BatchRunner.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include <exiv2/exiv2.hpp>
 
+#include "Tracewell/Log.h"
 #include "Wordhoard/LocalizeHelper.h"
 #include "app/CorvaneLoaderApp.h"
 #include "io/FixedEncoderOptionsProvider.h"
@@ -15,6 +19,7 @@
 #include "operations/OptParam_Rotate.h"
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/TextConvert.h"
+#include "platform/TickCount.h"
 
 namespace CorvaneBatch {
 
@@ -23,10 +28,12 @@ namespace {
 using OperationManage::IOptParam;
 using OperationManage::OPTGUID;
 
+constexpr const wchar_t* kModule = L"corvane-batch";
+
 void PrintError(const std::wstring& text)
 {
     std::fflush(stdout);  // keep the order of the two streams on one terminal
-    std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str());
+    std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(ReadableFileName(text)).c_str());
 }
 
 const wchar_t* Item(const wchar_t* key) { return LocalizeHelper::GetDictionaryItem("Dictionary", key); }
@@ -137,20 +144,90 @@ bool Save(const BatchArguments& args, const std::wstring& output)
     return theApp.SaveEditImageFileTo(*format, output.c_str()) == 0;
 }
 
-bool RunOne(const BatchArguments& args, const std::wstring& input, const std::wstring& output)
+// The width and height of the photo being edited; (0, 0) when none.
+std::pair<long, long> EditedSize()
 {
-    if (!theApp.SetEditImageFile(input.c_str())) return false;  // the message was printed
-    const bool saved = RemoveSpots(args.spots) && ApplyTransforms(args.transforms) && Save(args, output);
-    theApp.EndEditImageFile();
-    if (saved) std::printf("%s -> %s\n", WideToFileName(input).c_str(), WideToFileName(output).c_str());
-    return saved;
+    BITMAPINFO header{};
+    if (!theApp.m_pEditFile || !theApp.m_pEditFile->GetImageDataInfo(header)) return {0, 0};
+    return {header.bmiHeader.biWidth, std::labs(header.bmiHeader.biHeight)};
 }
 
-std::wstring OutputFor(const BatchArguments& args, const std::wstring& input)
+// True when some pixel of the spot's square lies inside a `width` x `height`
+// photo (64-bit, so that no coordinate can overflow).
+bool TouchesPhoto(const Spot& spot, long width, long height)
 {
-    if (args.output) return *args.output;
-    const std::size_t slash = input.find_last_of(L'/');
-    return *args.outputFolder + (slash == std::wstring::npos ? input : input.substr(slash + 1));
+    const long long half = spot.size / 2;
+    return spot.x + half >= 0 && spot.x - half < width && spot.y + half >= 0 && spot.y - half < height;
+}
+
+// Reports every spot that misses the open photo entirely (the first few by
+// position); true when all of them touch it.
+bool AllSpotsTouchThePhoto(const std::vector<Spot>& spots, const std::wstring& input)
+{
+    constexpr std::size_t kShown = 5;
+    const auto [width, height] = EditedSize();
+    std::size_t missing = 0;
+    for (const Spot& spot : spots) {
+        if (TouchesPhoto(spot, width, height)) continue;
+        if (++missing <= kShown)
+            PrintError(input + L": the spot at " + std::to_wstring(spot.x) + L"," + std::to_wstring(spot.y) +
+                       L" lies wholly outside the " + std::to_wstring(width) + L"x" + std::to_wstring(height) +
+                       L" photo");
+    }
+    if (missing > kShown) PrintError(input + L": " + std::to_wstring(missing - kShown) + L" more spots lie outside it");
+    if (missing > 0) PrintError(input + L": nothing was saved");
+    return missing == 0;
+}
+
+// Lets only warnings and errors into the log for the life of the object: the
+// per-operation lines of thousands of spots would bury everything else.
+class QuietLog {
+public:
+    QuietLog() : m_previous(GetLogThreshold()) { SetLogThreshold(LOG_LEVEL_WARNING); }
+    ~QuietLog() { SetLogThreshold(m_previous); }
+    QuietLog(const QuietLog&) = delete;
+    QuietLog& operator=(const QuietLog&) = delete;
+
+private:
+    int m_previous;
+};
+
+bool Repair(const BatchArguments& args)
+{
+    const QuietLog quiet;
+    return RemoveSpots(args.spots) && ApplyTransforms(args.transforms);
+}
+
+bool RunOne(const BatchArguments& args, const std::wstring& input, const std::wstring& output)
+{
+    const DWORD start = GetTickCount();
+    if (!theApp.SetEditImageFile(input.c_str())) return false;  // the message was printed
+    const bool saved = AllSpotsTouchThePhoto(args.spots, input) && Repair(args) && Save(args, output);
+    theApp.EndEditImageFile();
+    if (!saved) return false;
+    WriteLog(LOG_LEVEL_INFO, kModule, L"RunBatch", L"'%s' saved as '%s': %zu spots removed, %zu turns and flips, %u ms.",
+             input.c_str(), output.c_str(), args.spots.size(), args.transforms.size(),
+             static_cast<unsigned>(GetTickCount() - start));
+    std::printf("%s -> %s\n", WideToFileName(input).c_str(), WideToFileName(output).c_str());
+    return true;
+}
+
+// What can be known before any photo is touched: -o DIR is a folder and
+// every output has a format. False (reported) when not.
+bool CheckOutputs(const BatchArguments& args)
+{
+    std::error_code error;
+    if (args.outputFolder && !std::filesystem::is_directory(WideToFileName(*args.outputFolder), error)) {
+        PrintError(L"-o " + *args.outputFolder + L" is not a folder; nothing was written");
+        return false;
+    }
+    for (const std::wstring& input : args.inputs) {
+        const std::wstring output = OutputFor(args, input);
+        if (FormatOf(output)) continue;
+        PrintError(L"unknown output format (use .bmp, .jpg, .png or .tif): " + output + L"; nothing was written");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -174,6 +251,9 @@ int PrintInfo(const std::wstring& path)
 
 int RunBatch(const BatchArguments& args)
 {
+    if (!CheckOutputs(args)) return 2;
+    // The batch never undoes: each operation works on the one snapshot.
+    theApp.SetHistoryMode(CCorvaneLoaderApp::HistoryMode::LatestOnly);
     int failures = 0;
     for (const std::wstring& input : args.inputs) failures += RunOne(args, input, OutputFor(args, input)) ? 0 : 1;
     return failures == 0 ? 0 : 1;

@@ -14,8 +14,12 @@ namespace CorvaneBatch {
 /// Exif and IPTC entries of `path` to standard output. Returns the exit status.
 int PrintInfo(const std::wstring& path);
 
-/// Repairs, turns and saves every input of `args`. Failures are reported on
-/// standard error. Returns the exit status: 0 when every file was saved.
+/// Repairs, turns and saves every input of `args`, keeping no undo steps and
+/// writing one log line per photo saved. Failures are reported on standard
+/// error. Returns the exit status: 0 when every file was saved, 1 when a photo
+/// failed (it could not be opened, repaired or saved, or a spot lies wholly
+/// outside it: that photo is not saved), 2 when an output folder or format
+/// is wrong (nothing is written then).
 int RunBatch(const BatchArguments& args);
 
 } // namespace CorvaneBatch

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "BatchArguments.h"
+#include "CorvaneVersion.h"
 #include "BatchRunner.h"
 #include "app/CorvaneLoaderApp.h"
 #include "app/HeadlessMainWindow.h"
@@ -35,20 +36,29 @@ int main(int argc, char** argv)
     const auto args = CorvaneBatch::ParseArguments(std::vector<std::string>(argv + 1, argv + argc),
                                                    theApp.m_strLaunchFolder, error);
     if (!args) {
-        std::fprintf(stderr, "corvane-batch: %s\n%s", error.c_str(), CorvaneBatch::UsageText());
+        std::fprintf(stderr, "corvane-batch: %s\nTry 'corvane-batch --help' for the usage.\n", error.c_str());
         return 2;
+    }
+    if (args->command == CorvaneBatch::Command::Help) {
+        std::fputs(CorvaneBatch::UsageText(), stdout);
+        return 0;
+    }
+    if (args->command == CorvaneBatch::Command::Version) {
+        std::printf("corvane-batch %s\n", CORVANE_VERSION);
+        return 0;
     }
 
     theApp.InitServices(CCorvaneLoaderApp::InstanceCheck::Shared);
     CHeadlessMainWindow window;
     theApp.SetMainWindow(&window);
     theApp.SetMessageBoxHook([](const std::wstring& text, UINT) {
-        std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(text).c_str());
+        std::fprintf(stderr, "corvane-batch: %s\n", WideToUtf8(ReadableFileName(text)).c_str());
         return IDOK;
     });
     theApp.SetAppState(CCorvaneLoaderApp::APPSTATE_IDLE);
 
-    const int status = args->infoFile ? CorvaneBatch::PrintInfo(*args->infoFile) : CorvaneBatch::RunBatch(*args);
+    const int status = args->command == CorvaneBatch::Command::Info ? CorvaneBatch::PrintInfo(*args->infoFile)
+                                                                    : CorvaneBatch::RunBatch(*args);
 
     theApp.ExitInstance();
     theApp.SetMainWindow(nullptr);
