@@ -3,6 +3,12 @@
 // the independent exiv2 tool.
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +16,9 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include "CorvaneVersion.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -28,9 +37,39 @@ RunResult RunProgram(const QString& program, const QStringList& args)
             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
 }
 
-RunResult Batch(const QStringList& args)
+QString BatchProgram() { return QCoreApplication::applicationDirPath() + "/corvane-batch"; }
+
+RunResult Batch(const QStringList& args) { return RunProgram(BatchProgram(), args); }
+
+// Runs corvane-batch with its log in `logFolder` and returns its exit status
+// and peak memory in bytes (-1, 0 when it could not run).
+std::pair<int, long> BatchWithPeakMemory(const QStringList& args, const std::filesystem::path& logFolder)
 {
-    return RunProgram(QCoreApplication::applicationDirPath() + "/corvane-batch", args);
+    const std::string program = BatchProgram().toStdString();
+    std::vector<std::string> strings{program};
+    for (const QString& arg : args) strings.push_back(arg.toStdString());
+    std::vector<char*> argv;
+    for (std::string& text : strings) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return {-1, 0};
+    if (pid == 0) {
+        setenv("CORVANE_LOG_DIR", logFolder.c_str(), 1);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return {-1, 0};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss * 1024L};
+}
+
+int CountLines(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    int lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    return lines;
 }
 
 // A photo-like picture: smooth shading with some texture, row 0 at the top.
@@ -166,4 +205,119 @@ TEST_F(BatchTool, ReportsBadInputWithMessageAndStatus)
     EXPECT_EQ(Batch({"--rotate", "up", Path("in.png"), Path("out.png")}).status, 2);
     EXPECT_EQ(Batch({"--quality", "0", Path("in.png"), Path("out.jpg")}).status, 2);
     EXPECT_NE(Batch({Path("in.png"), Path("out.gif")}).status, 0);
+}
+
+TEST_F(BatchTool, RefusesOutputsThatWouldShareANameBeforeWritingAnything)
+{
+    QDir().mkpath(Path("a"));
+    QDir().mkpath(Path("b"));
+    QDir().mkpath(Path("out"));
+    ASSERT_TRUE(MakePhoto(40, 30).save(Path("a/IMG_0001.png")));
+    ASSERT_TRUE(MakePhoto(40, 30).save(Path("b/IMG_0001.png")));
+    ASSERT_TRUE(MakePhoto(40, 30).save(Path("a/IMG_0002.png")));
+    const RunResult run =
+        Batch({"-o", Path("out"), Path("a/IMG_0002.png"), Path("a/IMG_0001.png"), Path("b/IMG_0001.png")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(Path("a/IMG_0001.png").toStdString() + " and " + Path("b/IMG_0001.png").toStdString()),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(QDir(Path("out")).isEmpty()) << "nothing is written, not even the photo without a twin";
+
+    EXPECT_EQ(Batch({"-o", Path("missing"), Path("a/IMG_0002.png")}).status, 2);
+    EXPECT_EQ(Batch({"-o", Path("out"), Path("a/IMG_0002.png"), Path("a/IMG_0002.png")}).status, 2);
+}
+
+TEST_F(BatchTool, KeepsNoUndoCopiesAndLogsASummaryPerPhoto)
+{
+    ASSERT_TRUE(MakePhoto(1500, 1000).save(Path("in.bmp")));
+    std::ofstream spots(Path("spots.txt").toStdString());
+    for (int i = 0; i < 40; ++i) spots << 40 + i * 35 << ',' << 50 + (i % 20) * 45 << '\n';
+    spots.close();
+    CorvaneTest::TempFolder logs;
+    const auto [oneStatus, onePeak] = BatchWithPeakMemory({"--spot", "40,50", Path("in.bmp"), Path("one.bmp")},
+                                                          logs.File("one"));
+    const auto [manyStatus, manyPeak] =
+        BatchWithPeakMemory({"--spots-file", Path("spots.txt"), Path("in.bmp"), Path("many.bmp")}, logs.File("many"));
+    ASSERT_EQ(oneStatus, 0);
+    ASSERT_EQ(manyStatus, 0);
+    // Each undo copy would be 4.5 MB: 40 of them would add 180 MB.
+    const long photoBytes = 1500 * 1000 * 3;
+    EXPECT_LT(manyPeak - onePeak, 2 * photoBytes) << onePeak << " bytes for one spot, " << manyPeak << " for 40";
+    // The log grows by the lines of a photo, not by lines per spot.
+    const auto manyLog = logs.File("many") / "CorvaneLoader.log";
+    EXPECT_LE(CountLines(manyLog), CountLines(logs.File("one") / "CorvaneLoader.log") + 2);
+    std::ifstream log(manyLog);
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("INFO corvane-batch RunBatch: '" + Path("in.bmp").toStdString() + "' saved as '" +
+                              Path("many.bmp").toStdString() + "': 40 spots removed, 0 turns and flips, "),
+              std::string::npos)
+        << text.str();
+}
+
+TEST_F(BatchTool, ASpotWhollyOutsideThePhotoFailsThatPhoto)
+{
+    ASSERT_TRUE(MakePhoto(60, 40).save(Path("in.png")));
+    const RunResult outside = Batch({"--spot", "100000,100000", "--spot", "-2147483648,5", Path("in.png"), Path("out.png")});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("the spot at 100000,100000 lies wholly outside the 60x40 photo"), std::string::npos)
+        << outside.err;
+    EXPECT_NE(outside.err.find("the spot at -2147483648,5 lies wholly outside"), std::string::npos) << outside.err;
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+    // A square that reaches into the photo from outside is repaired.
+    EXPECT_EQ(Batch({"--spot", "-7,-7", Path("in.png"), Path("out.png")}).status, 0);
+}
+
+TEST_F(BatchTool, TakesOnlyRegularSpotsFilesOfSaneSizeAndLines)
+{
+    ASSERT_TRUE(MakePhoto(60, 40).save(Path("in.png")));
+    QDir().mkpath(Path("folder"));
+    ASSERT_EQ(mkfifo(Path("pipe").toLocal8Bit().constData(), 0600), 0);
+    std::ofstream(Path("long.txt").toStdString()) << "10,10 # " << std::string(2000, 'x') << "\n";
+    std::ofstream(Path("comments.txt").toStdString()) << "# no dust today\n\n";
+    std::ofstream(Path("huge.txt").toStdString()) << "10,10\n";
+    std::filesystem::resize_file(std::filesystem::path(Path("huge.txt").toStdString()), 9u << 20);
+    const std::pair<QString, const char*> refused[] = {
+        {Path("folder"), "is not a regular file"},        {"/dev/zero", "is not a regular file"},
+        {Path("pipe"), "is not a regular file"},          {Path("huge.txt"), "is larger than 8 MiB"},
+        {Path("long.txt"), "long.txt:1: line longer than 1024 bytes"},
+        {Path("comments.txt"), "holds no spots"},       {Path("missing.txt"), "No such file or directory"},
+    };
+    for (const auto& [file, reason] : refused) {
+        const RunResult run = Batch({"--spots-file", file, Path("in.png"), Path("out.png")});
+        EXPECT_EQ(run.status, 2) << file.toStdString();
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+
+    // A byte-order mark and Windows line ends, as a spreadsheet saves them.
+    QImage photo = MakePhoto(60, 40);
+    photo.setPixel(30, 20, qRgb(0, 0, 0));
+    ASSERT_TRUE(photo.save(Path("dusty.png")));
+    std::ofstream(Path("bom.txt").toStdString(), std::ios::binary) << "\xEF\xBB\xBF" "30,20,5\r\n";
+    const RunResult bom = Batch({"--spots-file", Path("bom.txt"), Path("dusty.png"), Path("out.png")});
+    ASSERT_EQ(bom.status, 0) << bom.err;
+    EXPECT_LT(Difference(QImage(Path("out.png")).pixel(30, 20), photo.pixel(30, 23)), 40);
+}
+
+TEST_F(BatchTool, HelpAndVersionAnswerWithoutAPhoto)
+{
+    const RunResult help = Batch({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    ASSERT_NE(help.out.find("usage: corvane-batch"), std::string::npos);
+    EXPECT_EQ(Batch({"-h"}).out, help.out);
+    // The README shows the same text, as an indented block.
+    std::ifstream readme(std::string(std::getenv("CORVANE_TEST_DATA")) + "/../../README.md");
+    std::stringstream readmeText;
+    readmeText << readme.rdbuf();
+    std::string block;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);) block += "    " + line + "\n";
+    EXPECT_NE(readmeText.str().find(block), std::string::npos) << "README lacks:\n" << block;
+
+    const RunResult version = Batch({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("corvane-batch ") + CORVANE_VERSION + "\n");
+    EXPECT_NE(std::string(CORVANE_VERSION).find('.'), std::string::npos);
 }

@@ -248,7 +248,7 @@ const char* UsageText()
            "  --flip h|v               a mirror, after the spots\n"
            "  --quality 1-100          JPEG quality (default 100)\n"
            "  --tiff-compression none|lzw\n"
-           "  --drop-metadata          keep no Exif or IPTC\n"
+           "  --drop-metadata          keep no Exif, IPTC, XMP or colour profile\n"
            "  -o DIR                   save each input in DIR under its own file name\n"
            "  --info FILE              result code, size, bits and Exif/IPTC counts of FILE\n"
            "OUT's extension (.bmp .jpg .jpeg .png .tif .tiff) chooses its format.\n"
