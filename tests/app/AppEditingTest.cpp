@@ -49,12 +49,13 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        folder = AppTest::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = m_scratch.WideFolder();
         photo = folder + L"photo.png";
         ASSERT_TRUE(AppTest::WriteTestPicture(photo, 30, 20));
     }
 
-    std::wstring folder;
+    CorvaneTest::TempFolder m_scratch;
+    std::wstring folder;  ///< m_scratch, with a trailing separator
     std::wstring photo;
 };
 

@@ -135,8 +135,6 @@ bool WriteTestPicture(const std::wstring& path, int width, int height)
     return image.save(QString::fromStdWString(path), nullptr, 95);
 }
 
-std::wstring ScratchFolder(const std::string& name) { return CorvaneTest::ScratchFolder("app", name); }
-
 // ---- AppFixture -------------------------------------------------------------------------
 
 void AppFixture::SetUp()

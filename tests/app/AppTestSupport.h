@@ -87,9 +87,6 @@ std::size_t PixelOffset(const BITMAPINFO& header, int x, int yFromTop);
 /// the extension) with Qt; true when written.
 bool WriteTestPicture(const std::wstring& path, int width, int height);
 
-/// A scratch folder under the test home, emptied at construction.
-std::wstring ScratchFolder(const std::string& name);
-
 /// Fixture: `theApp` set up once for the test program (libraries,
 /// dictionaries, message queue) and, for each test, back in the idle state
 /// with an empty history, the recording window and a message-box hook that

@@ -79,8 +79,6 @@ void SaveImage(const QImage& image, const std::wstring& path)
     ASSERT_TRUE(image.save(QString::fromStdWString(path))) << WideToUtf8(path);
 }
 
-std::wstring ScratchFolder(const std::string& name) { return CorvaneTest::ScratchFolder("mainwnd", name); }
-
 QImage CurrentSnapshot()
 {
     if (theApp.m_OptHistory.empty()) return {};
@@ -101,7 +99,7 @@ void MainWindowFixture::SetUp()
 {
     ResetApp();
     theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_STARTING;
-    folder = ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = scratch.WideFolder();
     theApp.SetMessageBoxHook([this](const std::wstring& text, UINT type) {
         boxes.push_back(text);
         boxTypes.push_back(type);

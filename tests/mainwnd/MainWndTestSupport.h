@@ -17,6 +17,7 @@
 #include "app/WndState.h"
 #include "controls/FGFileDialog.h"
 #include "mainwnd/MainDlg.h"
+#include "support/TempFolder.h"
 
 namespace MainWndTest {
 
@@ -26,9 +27,6 @@ QImage PatternImage(int width, int height);
 /// Writes `image` to `path` (format from the extension); fails the test when
 /// it cannot.
 void SaveImage(const QImage& image, const std::wstring& path);
-/// A fresh scratch folder for `name` under the temporary folder (with a
-/// trailing separator).
-std::wstring ScratchFolder(const std::string& name);
 
 /// Stores `placement` as the main window's saved placement (the value
 /// "corvaneloader_dlg"); null stores an empty value, which counts as nothing
@@ -91,7 +89,8 @@ protected:
     void AnswerFileDialog(const std::wstring& path, DWORD filterIndex = 1);
 
     std::unique_ptr<CMainDlg> dialog;
-    std::wstring folder;                  ///< scratch folder of the test
+    CorvaneTest::TempFolder scratch;      ///< the test's own folder, removed after it
+    std::wstring folder;                  ///< scratch, with a trailing separator
     std::vector<std::wstring> boxes;      ///< texts of the message boxes shown
     std::vector<UINT> boxTypes;
     std::vector<int> boxAnswers;          ///< answers given in turn (then IDOK)

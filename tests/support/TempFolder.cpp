@@ -7,8 +7,6 @@
 
 #include <unistd.h>
 
-#include <QDir>
-
 #include "platform/TextConvert.h"
 
 namespace fs = std::filesystem;
@@ -45,15 +43,6 @@ std::vector<std::string> TempFolder::Entries() const
     for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::wstring ScratchFolder(const std::string& program, const std::string& name)
-{
-    const fs::path folder = fs::path(QDir::tempPath().toStdString()) /
-                            ("corvane-" + program + "-tests-" + std::to_string(getpid())) / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return Utf8ToWide(folder.string() + "/");
 }
 
 } // namespace CorvaneTest

@@ -1,7 +1,6 @@
 #pragma once
 // Folders for test files: a fresh temporary folder removed with everything
-// in it at the end of its scope, and named scratch folders that stay for a
-// look after a failed run.
+// in it at the end of its scope, also when the test fails.
 
 #include <filesystem>
 #include <string>
@@ -24,16 +23,13 @@ public:
     std::filesystem::path File(const std::string& name) const;
     /// Wide form of File(name), as the program's file functions take paths.
     std::wstring Wide(const std::string& name) const;
+    /// The folder's wide path with a trailing separator.
+    std::wstring WideFolder() const { return Wide(""); }
     /// Names of the entries in the folder, sorted.
     std::vector<std::string> Entries() const;
 
 private:
     std::filesystem::path m_path;
 };
-
-/// The scratch folder `name` of the test program `program` (one per process,
-/// under the system's temporary folder), emptied and created afresh; the wide
-/// path with a trailing separator. It stays after the run.
-std::wstring ScratchFolder(const std::string& program, const std::string& name);
 
 } // namespace CorvaneTest

@@ -84,17 +84,9 @@ QImage MakePhoto(int width, int height)
 
 class BatchTool : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = QDir::tempPath() + "/corvane-batch-tests-" + QString::number(QCoreApplication::applicationPid()) + "/" +
-                 info->name();
-        QDir(folder).removeRecursively();
-        QDir().mkpath(folder);
-    }
-    QString Path(const char* name) const { return folder + "/" + name; }
+    QString Path(const char* name) const { return QString::fromStdString(scratch.File(name).string()); }
 
-    QString folder;
+    CorvaneTest::TempFolder scratch;  ///< the test's own folder, removed after it
 };
 
 int Difference(QRgb a, QRgb b)
