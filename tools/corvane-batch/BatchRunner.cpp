@@ -74,7 +74,6 @@ std::optional<GUID> FormatOf(const std::wstring& path)
 // True when it was recorded in the history.
 bool RunOperation(const OPTGUID& kind, const wchar_t* nameKey, std::unique_ptr<IOptParam> param)
 {
-    const OperationManage::Operation* before = theApp.m_OptHistory.Current();
     OperationManage::Operation* operation = theApp.BeginProcessImage();
     if (!operation) return false;
     OperationManage::OptGuidCopy(operation->m_Kind, kind);
@@ -85,7 +84,10 @@ bool RunOperation(const OPTGUID& kind, const wchar_t* nameKey, std::unique_ptr<I
         return false;
     }
     theApp.WaitWhileProcessing(24 * 3600 * 1000);
-    return theApp.m_OptHistory.Current() != before;
+    // Recorded, the operation is the current entry. A cancelled one was
+    // freed while the entry before it lived on, so the two cannot share an
+    // address.
+    return theApp.m_OptHistory.Current() == operation;
 }
 
 bool RemoveSpots(const std::vector<Spot>& spots)
