@@ -22,6 +22,12 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 struct RunResult {
     int status{-1};
     std::string out;
@@ -232,9 +238,13 @@ TEST_F(BatchTool, KeepsNoUndoCopiesAndLogsASummaryPerPhoto)
         BatchWithPeakMemory({"--spots-file", Path("spots.txt"), Path("in.bmp"), Path("many.bmp")}, logs.File("many"));
     ASSERT_EQ(oneStatus, 0);
     ASSERT_EQ(manyStatus, 0);
-    // Each undo copy would be 4.5 MB: 40 of them would add 180 MB.
+    // Each undo copy would be 4.5 MB: 40 of them would add 180 MB. Sanitizers
+    // hold freed memory back and give each thread caches of its own, so
+    // their builds cannot tell.
     const long photoBytes = 1500 * 1000 * 3;
-    EXPECT_LT(manyPeak - onePeak, 2 * photoBytes) << onePeak << " bytes for one spot, " << manyPeak << " for 40";
+    if (!kSanitized) {
+        EXPECT_LT(manyPeak - onePeak, 2 * photoBytes) << onePeak << " bytes for one spot, " << manyPeak << " for 40";
+    }
     // The log grows by the lines of a photo, not by lines per spot.
     const auto manyLog = logs.File("many") / "CorvaneLoader.log";
     EXPECT_LE(CountLines(manyLog), CountLines(logs.File("one") / "CorvaneLoader.log") + 2);
