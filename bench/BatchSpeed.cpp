@@ -89,7 +89,7 @@ struct Workspace {
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
         folder = pattern;
         spots = GridSpots();
-        cv::Mat image = BenchSupport::MakeGrainyPhoto(kWidth, kHeight);
+        cv::Mat image = GrainyPhoto::Make(kWidth, kHeight);
         for (const Spot& s : spots) cv::circle(image, cv::Point(s.x, s.y), 3, cv::Scalar(20, 20, 25), cv::FILLED, cv::LINE_AA);
         photo = folder / "photo.jpg";
         cv::imwrite(photo.string(), image, {cv::IMWRITE_JPEG_QUALITY, 95});
@@ -151,8 +151,8 @@ ChildRun RunBatch(const std::vector<std::string>& args)
 // RemoveSpot alone at the spots on a fresh copy of the photo: seconds per spot.
 double RemoveSpotAlonePerSpot(const Workspace& workspace)
 {
-    BenchSupport::ProgramImage image =
-        BenchSupport::ToProgramImage(cv::imread(workspace.photo.string(), cv::IMREAD_COLOR), 24);
+    GrainyPhoto::ProgramImage image =
+        GrainyPhoto::ToProgramImage(cv::imread(workspace.photo.string(), cv::IMREAD_COLOR), 24);
     const int half = kSpotSize / 2;
     // Warms the library's working memory, as the batch's first spot does.
     ImageProcess::RemoveSpot(image.pixels, image.header, kSpotSize, POINT{10, 10}, 0.8f, nullptr);

@@ -56,7 +56,7 @@ struct Photo {
 
 cv::Mat LoadLargePhoto()
 {
-    cv::Mat large = BenchSupport::MakeGrainyPhoto(Width, Height);
+    cv::Mat large = GrainyPhoto::Make(Width, Height);
     // The speck every benchmark repairs: dark, 70 % of the largest square.
     cv::circle(large, cv::Point(CenterX, CenterY), 175, cv::Scalar(20, 20, 25), cv::FILLED, cv::LINE_AA);
     return large;
@@ -73,7 +73,7 @@ Photo& PhotoOfDepth(int bits)
     static Photo photos[2];
     Photo& photo = photos[bits == 32 ? 1 : 0];
     if (!photo.pixels.empty()) return photo;
-    BenchSupport::ProgramImage image = BenchSupport::ToProgramImage(LargePhoto(), bits);
+    GrainyPhoto::ProgramImage image = GrainyPhoto::ToProgramImage(LargePhoto(), bits);
     photo.pixels = std::move(image.pixels);
     photo.header = image.header;
     photo.bytesPerPixel = bits / 8;
