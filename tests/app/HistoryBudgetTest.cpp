@@ -11,6 +11,7 @@
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/SystemMemory.h"
 #include "support/ScopedEnv.h"
+#include "support/TempFolder.h"
 
 using AppTest::LogWatch;
 using App = CCorvaneLoaderApp;
@@ -22,7 +23,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        const std::wstring folder = AppTest::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::wstring folder = m_scratch.WideFolder();
         ASSERT_TRUE(AppTest::WriteTestPicture(folder + L"photo.png", kWidth, kHeight));
         Open(folder + L"photo.png");
     }
@@ -40,6 +41,7 @@ protected:
         RunThreaded(OPTGUID_SPOTREMOVAL, spot, L"Spot Removal");
     }
 
+    CorvaneTest::TempFolder m_scratch;
     static constexpr int kWidth = 64, kHeight = 48;
     static constexpr std::size_t kSnapshotBytes = kWidth * 3 * kHeight;  // rows of 192 bytes need no padding
 };
