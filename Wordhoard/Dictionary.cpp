@@ -1,5 +1,7 @@
 #include "Wordhoard/Dictionary.h"
 
+#include <algorithm>
+
 #include "platform/TextConvert.h"
 
 namespace Wordhoard {
@@ -83,6 +85,20 @@ const std::wstring* Dictionary::Find(std::wstring_view key) const
 {
     const auto found = m_items.find(key);
     return found == m_items.end() ? nullptr : &found->second;
+}
+
+std::vector<std::wstring> Dictionary::Keys() const
+{
+    std::vector<std::wstring> keys;
+    keys.reserve(m_items.size());
+    for (const auto& item : m_items) keys.push_back(item.first);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+void Dictionary::Overlay(const Dictionary& translation)
+{
+    for (const auto& item : translation.m_items) m_items.insert_or_assign(item.first, item.second);
 }
 
 } // namespace Wordhoard

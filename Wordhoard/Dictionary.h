@@ -42,6 +42,13 @@ public:
     /// Number of items.
     std::size_t Size() const { return m_items.size(); }
 
+    /// Every key, sorted.
+    std::vector<std::wstring> Keys() const;
+
+    /// Takes every item of `translation`, replacing the item of the same key,
+    /// so that keys the translation lacks keep their text from this one.
+    void Overlay(const Dictionary& translation);
+
 private:
     struct KeyHash {
         using is_transparent = void;

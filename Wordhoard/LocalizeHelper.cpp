@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "Tracewell/Log.h"
 #include "Wordhoard/Dictionary.h"
 #include "Wordhoard/DictionaryStore.h"
+#include "Wordhoard/UserLanguages.h"
 #include "platform/TextConvert.h"
 
 namespace {
@@ -81,6 +83,29 @@ void LogProblems(const wchar_t* file, const std::vector<Wordhoard::DictionaryPro
                  problems.size() - kMaxReportedProblems, file);
 }
 
+std::unique_ptr<Wordhoard::Dictionary> ParseDictionary(const std::string& bytes, const wchar_t* file)
+{
+    std::vector<Wordhoard::DictionaryProblem> problems;
+    auto dictionary = std::make_unique<Wordhoard::Dictionary>(Wordhoard::Dictionary::Parse(bytes, &problems));
+    LogProblems(file, problems);
+    return dictionary;
+}
+
+// Lays the translation of `file` into the user's language, when there is one,
+// over `dictionary`; items it lacks stay English.
+void OverlayTranslation(const wchar_t* file, Wordhoard::Dictionary& dictionary)
+{
+    const std::filesystem::path english = WideToUtf8(file);
+    const std::optional<std::string> language = Wordhoard::TranslationLanguage(english);
+    if (!language) return;
+    const std::wstring translation = Utf8ToWide(Wordhoard::TranslationPath(english, *language).string());
+    const std::optional<std::string> bytes = ReadDictionaryFile(translation.c_str());
+    if (!bytes) return;
+    dictionary.Overlay(*ParseDictionary(*bytes, translation.c_str()));
+    WriteLog(LOG_LEVEL_INFO, kModule, kLoadFunction, L"Texts of '%s' in language '%hs' from '%s'.", file,
+             language->c_str(), translation.c_str());
+}
+
 } // namespace
 
 namespace LocalizeHelper {
@@ -99,9 +124,8 @@ bool LoadDictionary(const wchar_t* file, const char* name)
     }
     const std::optional<std::string> bytes = ReadDictionaryFile(file);
     if (!bytes) return false;
-    std::vector<Wordhoard::DictionaryProblem> problems;
-    auto dictionary = std::make_unique<Wordhoard::Dictionary>(Wordhoard::Dictionary::Parse(*bytes, &problems));
-    LogProblems(file, problems);
+    std::unique_ptr<Wordhoard::Dictionary> dictionary = ParseDictionary(*bytes, file);
+    OverlayTranslation(file, *dictionary);
     Wordhoard::DictionaryStore::Global().Install(name, std::move(dictionary));
     return true;
 }

@@ -24,6 +24,7 @@
 #include "Tracewell/CrashHandler.h"
 #include "Tracewell/Log.h"
 #include "Wordhoard/LocalizeHelper.h"
+#include "Wordhoard/UserLanguages.h"
 #include "app/AppEventFilter.h"
 #include "app/AppMessageBox.h"
 #include "app/AppToolArray.h"
@@ -36,6 +37,7 @@
 #include "io/ImageFile.h"
 #include "operations/ImageData.h"
 #include "operations/Operators.h"
+#include "platform/QtTranslations.h"
 #include "platform/SingleInstanceLock.h"
 #include "platform/SystemFolders.h"
 #include "platform/TextConvert.h"
@@ -200,6 +202,9 @@ BOOL CCorvaneLoaderApp::InitInstance()
     // tests keep the fixed answers of their own providers.
     Carrow::FileIO::InstallEncoderDialogs();
     Carrow::FileIO::SetSaveProgress(std::make_shared<CSaveProgressReporter>());
+    // Qt's file dialog speaks the language of the dictionaries.
+    if (const auto language = Wordhoard::TranslationLanguage(WideToUtf8(m_strWorkingPath + L"Lan.lc")))
+        InstallQtTranslations(*language);
     if (!m_mainWindowFactory) return FALSE;
     m_pOwnedMainWnd = m_mainWindowFactory();
     m_pMainWnd = m_pOwnedMainWnd.get();

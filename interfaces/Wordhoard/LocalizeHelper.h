@@ -25,7 +25,9 @@ bool Initialize();
 /// dictionary called `name`, replacing a dictionary of that name. False, with
 /// a level-2 log line, when the file cannot be read or is not a regular file,
 /// or an argument is null; nothing is replaced then. Bad lines do not make it
-/// fail.
+/// fail. When the user's locale (LC_ALL, LC_MESSAGES, LANG) names a language
+/// with a translation beside `file` ("de/Lan.lc" for "Lan.lc", "de_AT/" before
+/// "de/"), its items replace the English ones; items it lacks stay English.
 bool LoadDictionary(const wchar_t* file, const char* name);
 
 /// The text of `key` in dictionary `name`. Never null: an unknown dictionary

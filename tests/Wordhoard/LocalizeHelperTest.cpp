@@ -13,6 +13,7 @@
 
 #include "Tracewell/Log.h"
 #include "Wordhoard/LocalizeHelper.h"
+#include "Wordhoard/UserLanguages.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 
@@ -142,4 +143,36 @@ TEST_F(LocalizeHelperTest, ConcurrentLookupsAndReloadsAreSafe)
     stop = true;
     for (auto& reader : readers) reader.join();
     EXPECT_EQ(bad.load(), 0);
+}
+
+TEST_F(LocalizeHelperTest, TheUsersLanguageReplacesTheEnglishItemsItTranslates)
+{
+    const std::wstring english = Write("ui.lc", "IDS_A=Open\nIDS_B=Save\n");
+    fs::create_directories(m_folder / "de");
+    fs::create_directories(m_folder / "de_AT");
+    Write("de/ui.lc", "IDS_A=Öffnen\n");  // IDS_B not translated yet
+    Write("de_AT/ui.lc", "IDS_A=Aufmachen\n");
+    const auto itemsFor = [&](const char* lcAll, const char* lcMessages, const char* lang) {
+        const CorvaneTest::ScopedEnv all("LC_ALL", lcAll), messages("LC_MESSAGES", lcMessages), fallback("LANG", lang);
+        EXPECT_TRUE(LocalizeHelper::LoadDictionary(english.c_str(), "Test"));
+        return std::wstring(LocalizeHelper::GetDictionaryItem("Test", L"IDS_A")) + L"|" +
+               LocalizeHelper::GetDictionaryItem("Test", L"IDS_B");
+    };
+    EXPECT_EQ(itemsFor(nullptr, nullptr, "de_DE.UTF-8"), L"Öffnen|Save");
+    EXPECT_EQ(itemsFor(nullptr, nullptr, "de_AT.UTF-8@euro"), L"Aufmachen|Save");
+    EXPECT_EQ(itemsFor(nullptr, "de_CH.UTF-8", "C.UTF-8"), L"Öffnen|Save");  // LC_MESSAGES before LANG
+    EXPECT_EQ(itemsFor("C", "de_DE.UTF-8", "de_DE.UTF-8"), L"Open|Save");  // LC_ALL before both
+    EXPECT_EQ(itemsFor("", "", "de_DE.UTF-8"), L"Öffnen|Save");          // empty means unset
+    EXPECT_EQ(itemsFor(nullptr, nullptr, "fr_FR.UTF-8"), L"Open|Save");   // no French: English
+    EXPECT_EQ(itemsFor(nullptr, nullptr, nullptr), L"Open|Save");
+}
+
+TEST(UserLanguages, OnlyPlainLanguageNamesChooseAFolder)
+{
+    using Wordhoard::LanguageFoldersOf;
+    EXPECT_EQ(LanguageFoldersOf("de_DE.UTF-8@euro"), (std::vector<std::string>{"de_DE", "de"}));
+    EXPECT_EQ(LanguageFoldersOf("es_419"), (std::vector<std::string>{"es_419", "es"}));
+    EXPECT_EQ(LanguageFoldersOf("gsw"), (std::vector<std::string>{"gsw"}));
+    for (const char* english : {"", "C", "C.UTF-8", "POSIX", "../de", "de/../../etc", "de_..", "DE", "de_de", "deutsch"})
+        EXPECT_TRUE(LanguageFoldersOf(english).empty()) << english;
 }
