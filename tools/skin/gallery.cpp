@@ -4,7 +4,8 @@
 //   gleamkit_gallery <output-folder>
 //
 // Run it from the folder that holds Skin/, Bitmap/ and Lan.lc (the build's
-// bin folder). Writes messagebox_question.png, encoder_jpeg.png,
+// bin folder); the texts follow the locale as the program's do
+// (LC_ALL=de_DE.UTF-8 for German). Writes messagebox_question.png, encoder_jpeg.png,
 // encoder_tiff.png, slider_popup.png, toolbar_states.png and controls.png.
 
 #include "Wordhoard/LocalizeHelper.h"
@@ -19,6 +20,7 @@
 #include "controls/FGToolbar.h"
 #include "io/EncoderJpegDlg.h"
 #include "io/EncoderTiffDlg.h"
+#include "platform/WideFormat.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,7 +70,9 @@ QPixmap QuestionBox()
                                L"IDS_VELMIRA_MSGBOX_BUTTON_HELP", L"IDS_VELMIRA_MSGBOX_BUTTON_TRYAGAIN",
                                L"IDS_VELMIRA_MSGBOX_BUTTON_CONTINUE"};
     for (UINT id = 1; id <= 11; ++id) box.SetButtonText(id, Text(keys[id]));
-    box.SetText(L"Do you want to save the changes to\n'/home/ann/Pictures/harbour at dusk.jpg'?", L"CorvaneLoader");
+    const std::wstring question =
+        FormatWide(Text(L"IDS_VELMIRA_MSG_DO_YOU_WANT_TO_SAVE_MODIFICATION"), L"/home/ann/Pictures/harbour at dusk.jpg");
+    box.SetText(question.c_str(), L"CorvaneLoader");
     return Photograph([&] { return box.DoModal(MB_YESNOCANCEL | MB_ICONQUESTION); });
 }
 
@@ -79,10 +83,12 @@ QPixmap SliderPopup()
     CFGMultiSliderCtrl line;
     line.Create(WS_VISIBLE, RECT{5, 5, 265, 25}, &strip, 1001);
     SLIDER_ITEM_INFO items[3];
-    const wchar_t* names[3] = {L"Radius", L"Hardness", L"Opacity"};
+    const wchar_t* names[3] = {L"IDS_VELMIRA_MAINDLG_EMBEDDEDTOOLOPTIONS_PEN_RADIUS",
+                               L"IDS_VELMIRA_MAINDLG_EMBEDDEDTOOLOPTIONS_PEN_HARDNESS",
+                               L"IDS_VELMIRA_MAINDLG_EMBEDDEDTOOLOPTIONS_PEN_OPACITY"};
     const int limits[3][3] = {{0, 250, 12}, {1, 100, 80}, {1, 100, 100}};
     for (int i = 0; i < 3; ++i) {
-        items[i].strName = names[i];
+        items[i].strName = Text(names[i]);
         items[i].bEditable = 1;
         items[i].iMin = limits[i][0];
         items[i].iMax = limits[i][1];
