@@ -4,7 +4,10 @@
 // About box and the strip would grow for a longer text; the shipped texts
 // never make them. Each language runs with its dictionaries loaded as a user
 // with that locale gets them, in the skin's font.
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -18,6 +21,7 @@
 #include "io/EncoderTiffDlg.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/EmbeddedToolOptionDlg.h"
+#include "platform/SystemFolders.h"
 #include "support/ScopedEnv.h"
 
 using namespace MainWndTest;
@@ -82,12 +86,12 @@ void ExpectEveryTextFitsWhenShown(CFGDialog& dialog)
 }
 
 // The main window with the dictionaries of the locale the test runs in.
-class TranslatedTextsFit : public MainWindowFixture, public ::testing::WithParamInterface<const char*> {
+class TranslatedTextsFit : public MainWindowFixture, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        m_locale = std::make_unique<CorvaneTest::ScopedEnv>("LC_ALL", GetParam());
+        m_locale = std::make_unique<CorvaneTest::ScopedEnv>("LC_ALL", GetParam().c_str());
         LoadDictionaries();
     }
     void TearDown() override
@@ -149,7 +153,23 @@ TEST_P(TranslatedTextsFit, OptionStripLinesAndToolOptions)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, TranslatedTextsFit, ::testing::Values("C.UTF-8", "de_DE.UTF-8"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param).substr(0, 2) == "de" ? "German" : "English";
+namespace {
+
+// English ("C") and every language laid out beside the test program, as
+// locale names ("de.UTF-8").
+std::vector<std::string> Locales()
+{
+    std::vector<std::string> locales{"C.UTF-8"};
+    const std::filesystem::path folder = std::filesystem::path(GetModuleFilePath()).parent_path();
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        if (std::filesystem::exists(entry.path() / "Lan.lc")) locales.push_back(entry.path().filename().string() + ".UTF-8");
+    return locales;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Languages, TranslatedTextsFit, ::testing::ValuesIn(Locales()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param == "C.UTF-8" ? std::string("en") : info.param.substr(0, info.param.find('.'));
                          });
