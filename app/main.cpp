@@ -38,6 +38,7 @@ std::optional<std::wstring> LaunchFileFromArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(CORVANE_DESKTOP_FILE));
     theApp.SetMainWindowFactory([] { return std::make_unique<CMainDlg>(); });
     // QApplication has taken its own options out of argc and argv.
     if (const auto photo = LaunchFileFromArguments(argc, argv)) theApp.SetLaunchFile(*photo);

@@ -10,20 +10,17 @@
 #   share/icons/hicolor/<N>x<N>/apps/<package>.png
 #   share/man/man1/corvane-batch.1.gz (sr edition)
 #
-# <package> is "corvaneloader" for the spot remover and
-# "corvaneloader-clonestamp" for the clone stamp, so both editions install
-# side by side. corvane-batch removes spots, so only the spot remover's
-# package carries it.
+# <package> is CORVANE_PACKAGE_NAME (cmake/CorvaneEdition.cmake):
+# "corvaneloader" for the spot remover, "corvaneloader-clonestamp" for the
+# clone stamp, so both editions install side by side. corvane-batch removes
+# spots, so only the spot remover's package carries it.
 
+# The desktop entry's comment, in English and German, by edition.
 if(CORVANE_PRODUCT_CODE STREQUAL "cst")
-  set(CORVANE_PACKAGE_NAME corvaneloader-clonestamp)
-  set(CORVANE_DESKTOP_NAME "CorvaneLoader Clone Stamp")
   set(CORVANE_DESKTOP_COMMENT "Repair photos by painting with pixels copied from another spot")
   set(CORVANE_DESKTOP_COMMENT_DE "Fotos ausbessern, indem Sie mit Pixeln einer anderen Stelle malen")
   set(_with_batch OFF)
 else()
-  set(CORVANE_PACKAGE_NAME corvaneloader)
-  set(CORVANE_DESKTOP_NAME "CorvaneLoader Spot Remover")
   set(CORVANE_DESKTOP_COMMENT "Remove dust spots and blemishes from photos")
   set(CORVANE_DESKTOP_COMMENT_DE "Staubflecken und kleine Makel aus Fotos entfernen")
   set(_with_batch ON)
@@ -92,7 +89,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${CORVANE_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR Quillmark)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CORVANE_DESKTOP_NAME}: photo retouching")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CORVANE_APP_NAME}: photo retouching")
 set(CPACK_PACKAGE_DESCRIPTION
     "Opens one photograph (BMP, JPEG, PNG or TIFF), shows it zoomed and scrolled, repairs it with\n\
 its retouching tool, turns and mirrors it with undo and redo, and saves it keeping its Exif and\n\
