@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "CorvaneVersion.h"
 #include "Wordhoard/Dictionary.h"
 #include "Wordhoard/LocalizeHelper.h"
 #include "platform/TextConvert.h"
@@ -207,5 +208,7 @@ TEST(ResourceDictionaries, LaidOutCopiesLoadByBareNameAsTheProgramOpensThem)
     EXPECT_STRNE(LocalizeHelper::GetDictionaryItem("Loader", L"IDS_CORVANELOADER_TOOLTIP_TOOLBAR_OPEN"), L"");
     const std::wstring code = LocalizeHelper::GetDictionaryItem("Tool", L"IDS_CORVANE_CODE");
     EXPECT_TRUE(code == L"sr" || code == L"cst") << "unexpected code";
+    EXPECT_EQ(WideToUtf8(LocalizeHelper::GetDictionaryItem("Tool", L"IDS_CORVANE_APPVER")), CORVANE_VERSION)
+        << "the About box shows the version of project()";
     LocalizeHelper::UnInitialize();
 }

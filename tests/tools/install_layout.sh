@@ -33,6 +33,12 @@ for size in 16 32 48 64 128 256; do
   [[ -f "$icon" && "$(png_size "$icon")" == "${size}x${size}" ]] || fail "no $size-pixel icon: $icon"
 done
 [[ "$(readlink "$prefix/bin/$package")" == "../lib/$package/CorvaneLoader" ]] || fail "bin/$package is no relative link"
+# One version everywhere: the About box's (Tool.lc, every language), the
+# program's --version and the manual page's.
+version=$(sed -n 's/^IDS_CORVANE_APPVER=//p' "$app/Tool.lc")
+[[ "$version" =~ ^[0-9] ]] || fail "Tool.lc carries no version: '$version'"
+[[ "$(sed -n 's/^IDS_CORVANE_APPVER=//p' "$app/de/Tool.lc")" == "$version" ]] || fail "de/Tool.lc has another version"
+[[ "$(env -u DISPLAY "$prefix/bin/$package" --version)" == *" $version" ]] || fail "$package --version"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/$package.desktop" || fail "desktop-file-validate"
 fi
@@ -40,7 +46,8 @@ fi
 # The spot remover's package carries corvane-batch: started through its link
 # from another folder, its messages come from the dictionaries beside it.
 if [[ -e "$prefix/bin/corvane-batch" ]]; then
-  gzip -t "$prefix/share/man/man1/corvane-batch.1.gz" || fail "no manual page"
+  zgrep -q "^\.TH CORVANE-BATCH 1 .*\"CorvaneLoader $version\"" "$prefix/share/man/man1/corvane-batch.1.gz" ||
+    fail "the manual page does not carry version $version"
   work=$prefix/work
   mkdir -p "$work"
   printf 'not a photo' >"$work/note.jpg"
