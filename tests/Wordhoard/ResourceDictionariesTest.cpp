@@ -87,9 +87,8 @@ std::vector<fs::path> AllDictionaryFiles()
     return files;
 }
 
-// The keys the shipped programs ask the dictionaries for: every "IDS_..."
-// string in their sources (the galleries and other developer tools do not
-// count). A key written with "%d" at its end ("..._LINE%d") stands
+// The keys the code asks the dictionaries for: every "IDS_..." string in
+// the sources of the programs and tools. A key written with "%d" at its end ("..._LINE%d") stands
 // for a numbered family.
 struct KeysInCode {
     std::set<std::wstring> keys;
@@ -102,7 +101,7 @@ KeysInCode KeysTheCodeUses()
     KeysInCode used;
     const fs::path root = ResourceFolder().parent_path();
     for (const char* folder : {"app", "operations", "mainwnd", "imagewindow", "io", "controls", "platform",
-                               "interfaces", "Tinctor", "Recallo", "Wordhoard", "Tracewell", "tools/corvane-batch"}) {
+                               "interfaces", "Tinctor", "Recallo", "Wordhoard", "Tracewell", "tools"}) {
         for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
             const std::string extension = entry.path().extension().string();
             if (extension != ".cpp" && extension != ".h") continue;
