@@ -1,6 +1,7 @@
 // Every language's texts fit the fixed sizes of the boxes that show them:
 // the message box buttons, the About box, the JPEG and TIFF options, the
-// option strip's rotating line and the spot remover's slider label. The
+// option strip's rotating line, the spot remover's slider label and the
+// status bar's save progress. The
 // About box and the strip would grow for a longer text; the shipped texts
 // never make them. Each language runs with its dictionaries loaded as a user
 // with that locale gets them, in the skin's font.
@@ -17,11 +18,13 @@
 #include "app/AppMessageBox.h"
 #include "app/CommandIds.h"
 #include "controls/FGButton.h"
+#include "controls/FGStatusBarCtrl.h"
 #include "io/EncoderJpegDlg.h"
 #include "io/EncoderTiffDlg.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/EmbeddedToolOptionDlg.h"
 #include "platform/SystemFolders.h"
+#include "platform/WideFormat.h"
 #include "support/ScopedEnv.h"
 
 using namespace MainWndTest;
@@ -141,10 +144,16 @@ TEST_P(TranslatedTextsFit, AboutBoxAndSaveOptions)
     ExpectEveryTextFitsWhenShown(tiff);
 }
 
-TEST_P(TranslatedTextsFit, OptionStripLinesAndToolOptions)
+TEST_P(TranslatedTextsFit, OptionStripLinesToolOptionsAndSaveProgress)
 {
     CreateWindow();
     dialog->resize(900, 600);
+    // The status bar keeps 6 pixels on each side of a part's text.
+    dialog->ShowStatusText(FormatWide(LocalizeHelper::GetDictionaryItem("Dictionary", L"IDS_VELMIRA_MSG_SAVING"), L"100 %"));
+    CFGStatusBarCtrl& status = dialog->GetStatusBar();
+    const QString progress = QString::fromStdWString(status.GetText(CMainDlg::STATUS_IMAGEINFO));
+    EXPECT_TRUE(Fits(status, progress, QFontMetrics(status.font()).horizontalAdvance(progress) + 12,
+                     status.GetPartRect(CMainDlg::STATUS_IMAGEINFO).width()));
     CEmbeddedToolOptionDlg& strip = dialog->GetToolOptions();
     for (int line = 0; line < CEmbeddedToolOptionDlg::LINE_COUNT; ++line) {
         ExpectEveryTextFits(*dialog);
