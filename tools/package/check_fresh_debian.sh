@@ -47,11 +47,14 @@ bind /proc /proc
 bind /dev /dev
 bind /dev/pts /dev/pts
 
-# Every path of the root but the ones that change on their own.
+# Every path of the root but the ones that change on their own: caches,
+# logs, package lists, the caches the icon theme and desktop triggers keep,
+# and what the program writes while it runs (settings under /root, the
+# machine-wide registry).
 snapshot() {
   (cd "$root" && find . -xdev \( -path ./proc -o -path ./dev -o -path ./sys -o -path ./tmp -o -path ./run \
      -o -path ./var/cache -o -path ./var/lib/apt -o -path ./var/lib/dpkg -o -path ./var/log -o -path ./root \
-     -o -path ./var/lib/CorvaneLoader \) -prune -o -print | sort)
+     -o -path ./var/lib/CorvaneLoader -o -name icon-theme.cache -o -name mimeinfo.cache \) -prune -o -print | sort)
 }
 
 step "apt-get update"
@@ -60,7 +63,7 @@ in_root apt-get update -qq
 step "apt-get install ./$(basename "$deb")"
 cp "$deb" "$root/tmp/"
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basename "$deb")" >"$shots/apt-install.log"
-grep -E '^(Setting up|Unpacking)' "$shots/apt-install.log" | wc -l | xargs printf '%s packages set up\n'
+grep -c '^Setting up' "$shots/apt-install.log" | xargs printf '%s packages set up\n'
 in_root dpkg -L "$package" | sort >"$shots/installed-files.txt"
 
 step "$program --version"
@@ -77,11 +80,13 @@ if in_root test -x /usr/bin/corvane-batch; then
 fi
 
 step "$program $photo on a virtual X server"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number and writes it to the file.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$shots/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq 50); do [[ -S /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+for _ in $(seq 100); do [[ -s "$shots/display" ]] && break; sleep 0.1; done
+[[ -s "$shots/display" ]] || fail "the virtual X server did not start"
+display=:$(head -n1 "$shots/display")
 bind /tmp/.X11-unix /tmp/.X11-unix
 export DISPLAY=$display
 find_window() {  # a visible window whose name matches $1, waiting up to $2 seconds
@@ -143,8 +148,12 @@ snapshot >"$shots/root-purged.txt"
 comm -23 "$shots/root-installed.txt" "$shots/root-purged.txt" | sed 's|^\.||' >"$shots/removed.txt"
 comm -13 "$shots/root-installed.txt" "$shots/root-purged.txt" >"$shots/added-by-purge.txt"
 sed 's|^/\.$|/|' "$shots/installed-files.txt" | sort >"$shots/owned.txt"
+# A folder stays when it holds other files or another package owns it too.
 left=$(comm -13 "$shots/removed.txt" "$shots/owned.txt" | while read -r path; do
-  [[ -e "$root$path" || -L "$root$path" ]] && [[ ! -d "$root$path" || -z "$(ls -A "$root$path")" ]] && echo "$path"
+  [[ -e "$root$path" || -L "$root$path" ]] || continue
+  [[ -d "$root$path" && ( -n "$(ls -A "$root$path")" ) ]] && continue
+  [[ -d "$root$path" ]] && in_root dpkg -S "$path" >/dev/null 2>&1 && continue
+  echo "$path"
 done || true)
 [[ -z "$left" ]] || { echo "$left"; fail "files of the package are left"; }
 [[ ! -s "$shots/added-by-purge.txt" ]] || { cat "$shots/added-by-purge.txt"; fail "the purge left new files"; }
