@@ -2,6 +2,7 @@
 
 #include "imagewindow/ImageMover.h"
 #include "imagewindow/tools/DodgeBurn.h"
+#include "imagewindow/tools/RedeyeReduction.h"
 #include "imagewindow/tools/RegionSelector.h"
 #include "imagewindow/tools/SpotRemover.h"
 
@@ -12,6 +13,7 @@ void CAppToolArray::CreateAll()
     m_tools[1] = std::make_unique<ImageWindow::EmbeddedTool::RegionSelector>();
     m_tools[3] = std::make_unique<ImageWindow::EmbeddedTool::DodgeBurn>();
     m_tools[4] = std::make_unique<ImageWindow::EmbeddedTool::SpotRemover>();
+    m_tools[5] = std::make_unique<ImageWindow::EmbeddedTool::RedeyeReduction>();
 }
 
 void CAppToolArray::Clear()

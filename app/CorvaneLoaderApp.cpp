@@ -409,12 +409,14 @@ BOOL CCorvaneLoaderApp::WriteProfileBinary(const wchar_t* section, const wchar_t
 BOOL CCorvaneLoaderApp::LoadToolSettings()
 {
     LoadSettingsOf(m_arrTools->Get(TOOL_REGIONSELECTOR));
+    LoadSettingsOf(m_arrTools->Get(TOOL_REDEYEREDUCTION));
     return LoadSettingsOf(GetProductTool());
 }
 
 void CCorvaneLoaderApp::SaveToolSettings()
 {
     SaveSettingsOf(m_arrTools->Get(TOOL_REGIONSELECTOR));
+    SaveSettingsOf(m_arrTools->Get(TOOL_REDEYEREDUCTION));
     SaveSettingsOf(GetProductTool());
 }
 

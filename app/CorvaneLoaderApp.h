@@ -167,10 +167,11 @@ public:
     BOOL WriteProfileBinary(const wchar_t* section, const wchar_t* entry, const std::vector<BYTE>& bytes);
     /// Loads the product tool's settings; FALSE when there is no product tool
     /// or nothing stored, else the tool's own result. The region selector's
-    /// settings, kept between runs as well, are loaded first.
+    /// and the red-eye tool's settings, kept between runs as well, are
+    /// loaded first.
     BOOL LoadToolSettings();
-    /// Stores the product tool's settings (nothing without a product tool)
-    /// and the region selector's.
+    /// Stores the product tool's settings (nothing without a product tool),
+    /// the region selector's and the red-eye tool's.
     void SaveToolSettings();
     /// Loads the main window's placement into m_wndState; FALSE when none is stored
     /// or it is damaged.

@@ -7,10 +7,12 @@
 #include "Wordhoard/LocalizeHelper.h"
 #include "app/CorvaneLoaderApp.h"
 #include "imagewindow/ViewNotify.h"
+#include "imagewindow/tools/RedeyeReduction.h"
 #include "imagewindow/tools/SpotRemover.h"
 #include "mainwnd/MainDlg.h"
 #include "operations/Operators.h"
 #include "operations/OptGuids.h"
+#include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/NotifyEvent.h"
 
@@ -38,6 +40,23 @@ LRESULT RecordBrushStroke(const OperationManage::OPTGUID& kind, const wchar_t* n
     if (process(*operation)) theApp.EndProcessImage(operation);
     else theApp.CancelProcessImage(operation);
     return 0;
+}
+
+// Hands a repair the user asked for to the worker thread: begins the
+// operation (nothing happens when none can be begun), names it, attaches
+// `param` and starts the thread; the operation is dropped again when the
+// thread cannot start.
+void RunOnWorkerThread(const OperationManage::OPTGUID& kind, const wchar_t* nameKey,
+                       std::unique_ptr<OperationManage::IOptParam> param, const wchar_t* function)
+{
+    Operation* operation = theApp.BeginProcessImage();
+    if (!operation) return;
+    OperationManage::OptGuidCopy(operation->m_Kind, kind);
+    operation->m_strName = Item(nameKey);
+    operation->m_pParam = param.release();
+    if (BeginImageProcessThread(operation)) return;
+    WriteLog(LOG_LEVEL_ERROR, kModule, function, L"Failed to start the image-processing thread.");
+    theApp.CancelProcessImage(operation);
 }
 
 } // namespace
@@ -78,25 +97,30 @@ LRESULT CMainDlg::OnDisplayWndSpotRemovalNotify()
     // A click on the grey margin would record a repair that changes nothing
     // and mark an unchanged photo as modified.
     if (!param->ReachesImage(m_DisplayWnd.iBmpWidth(), m_DisplayWnd.iBmpHeight())) return 0;
-    Operation* operation = theApp.BeginProcessImage();
-    if (!operation) return 0;
-    OperationManage::OptGuidCopy(operation->m_Kind, OPTGUID_SPOTREMOVAL);
-    operation->m_strName = Item(L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL");
-    operation->m_pParam = param.release();
-    if (!BeginImageProcessThread(operation)) {
-        WriteLog(LOG_LEVEL_ERROR, kModule, L"CMainDlg::OnDisplayWndSpotRemovalNotify",
-                 L"Failed to start the image-processing thread.");
-        theApp.CancelProcessImage(operation);
-    }
+    RunOnWorkerThread(OPTGUID_SPOTREMOVAL, L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL", std::move(param),
+                      L"CMainDlg::OnDisplayWndSpotRemovalNotify");
     return 0;
 }
 
 LRESULT CMainDlg::OnDisplayWndRedeyeReductionNotify()
 {
-    // The red-eye tool is not part of this program (the application's tool
-    // array holds none), so no rectangle can be read and nothing is begun.
-    if (!theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_REDEYEREDUCTION)) return 0;
-    WriteLog(LOG_LEVEL_ERROR, kModule, L"CMainDlg::OnDisplayWndRedeyeReductionNotify",
-             L"The red-eye tool offers no rectangle to this window.");
+    constexpr const wchar_t* kFunction = L"CMainDlg::OnDisplayWndRedeyeReductionNotify";
+    auto* tool = dynamic_cast<ImageWindow::EmbeddedTool::RedeyeReduction*>(
+        theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_REDEYEREDUCTION));
+    if (!tool) return 0;
+    auto param = std::make_unique<OptParam_RedeyeReduction>();
+    param->m_rcRect = tool->GetDetectRect();
+    param->m_nDarkenAmount = tool->GetDarkenAmount();
+    // A rectangle drawn on the grey margin, or within one image pixel, has
+    // nothing to treat: recording it would mark an unchanged photo modified.
+    if (!param->ReachesImage(m_DisplayWnd.iBmpWidth(), m_DisplayWnd.iBmpHeight())) {
+        const RECT& r = param->m_rcRect;
+        WriteLog(LOG_LEVEL_WARNING, kModule, kFunction,
+                 L"The red-eye rectangle (%d, %d, %d, %d) covers no pixel of the image; nothing to do.", r.left,
+                 r.top, r.right, r.bottom);
+        return 0;
+    }
+    RunOnWorkerThread(OPTGUID_REDEYEREDUCTION, L"IDS_VELMIRA_OPERATION_NAME_REDEYEREDUCTION", std::move(param),
+                      kFunction);
     return 0;
 }

@@ -38,3 +38,9 @@ void OptParam_RedeyeReduction::Assign(const OptParam_RedeyeReduction& other)
     m_rcRect = other.m_rcRect;
     m_nDarkenAmount = other.m_nDarkenAmount;
 }
+
+bool OptParam_RedeyeReduction::ReachesImage(LONG width, LONG height) const
+{
+    const RECT& r = m_rcRect;
+    return r.left < r.right && r.top < r.bottom && r.right > 0 && r.bottom > 0 && r.left < width && r.top < height;
+}

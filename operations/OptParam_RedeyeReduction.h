@@ -27,6 +27,10 @@ public:
     void GetParamInfo(std::wstring& out) const override;
     /// Copies rectangle and darken amount.
     void Assign(const OptParam_RedeyeReduction& other);
+    /// True when the rectangle covers at least one pixel of a `width` ×
+    /// `height` image: one that is empty, inverted or lies wholly beside the
+    /// picture has nothing to treat.
+    bool ReachesImage(LONG width, LONG height) const;
 
     RECT m_rcRect{0, 0, 0, 0};        ///< area to treat, image pixels, row 0 at the top
     std::int32_t m_nDarkenAmount{1};  ///< per cent

@@ -15,6 +15,7 @@
 #include "Tracewell/Log.h"
 #include "imagewindow/ImageWindow.h"
 #include "imagewindow/ViewNotify.h"
+#include "imagewindow/tools/InvertingPen.h"
 #include "imagewindow/tools/MagicWand.h"
 #include "imagewindow/tools/SelectMaskKernels.h"
 #include "platform/KeyState.h"
@@ -638,12 +639,7 @@ int RegionSelector::OnPostPaint(QPainter& dc, CRect&)
 void RegionSelector::DrawSelectingBorder(QPainter& dc)
 {
     if (m_vVertices.empty() && m_rcDrag.IsRectNull()) return;
-    dc.save();
-    // A one-pixel line that inverts what it covers, so it shows on any picture.
-    dc.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    dc.setPen(QPen(Qt::black, 0));
-    dc.setBrush(Qt::NoBrush);
-    dc.setRenderHint(QPainter::Antialiasing, false);
+    const InvertingPen pen(dc);
     const emSelectMode mode = GetSelectingMode();
     if (IsOutlineMode(mode) && !m_vVertices.empty()) {
         QPolygon line;
@@ -657,7 +653,6 @@ void RegionSelector::DrawSelectingBorder(QPainter& dc)
         else
             dc.drawEllipse(box.adjusted(0, 0, -1, -1));
     }
-    dc.restore();
 }
 
 int RegionSelector::OnSetCursor(QWidget*, UINT, UINT)

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "Tracewell/Log.h"
 #include "imagewindow/ImageWindow.h"
 #include "imagewindow/ViewNotify.h"
 #include "imagewindow/tools/RoundCursor.h"
@@ -34,20 +33,11 @@ void SpotRemover::SerializeToolSettings(std::vector<BYTE>& out) const
 
 int SpotRemover::UnserializeToolSettings(const std::vector<BYTE>& in)
 {
-    if (!IEmbeddedTool::UnserializeToolSettings(in)) {
-        WriteLog(LOG_LEVEL_ERROR, L"ImageWindow", L"SpotRemover::UnserializeToolSettings",
-                 L"Invalid parameter data size or version.");
+    std::int32_t size = m_iSize;
+    if (!SettingsBlob::ReadSingleField(in, IEmbeddedTool::UnserializeToolSettings(in) != 0,
+                                       L"SpotRemover::UnserializeToolSettings", size))
         return 0;
-    }
-    if (in[0] == 1) {
-        if (in.size() != 8) {
-            WriteLog(LOG_LEVEL_ERROR, L"ImageWindow", L"SpotRemover::UnserializeToolSettings",
-                     L"Invalid parameter data size for version %d.", 1);
-            return 0;
-        }
-        m_iSize = SettingsBlob::ReadInt32(in, 4);
-    }
-    m_iSize = std::clamp<std::int32_t>(m_iSize, 1, MAX_SIZE);
+    m_iSize = std::clamp<std::int32_t>(size, 1, MAX_SIZE);
     return 1;
 }
 
