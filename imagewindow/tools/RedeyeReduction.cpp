@@ -50,10 +50,12 @@ int RedeyeReduction::OnPostPaint(QPainter& dc, CRect&)
     // As GDI's Rectangle: the outline runs along the first and the last
     // column and row inside (left, top, right, bottom), right and bottom
     // excluded, so at zoom 1 it frames exactly the pixels to be treated.
-    const QRect band = QRect(QPoint(m_ptDragStart.x, m_ptDragStart.y), QPoint(pointer.x, pointer.y)).normalized();
-    if (band.width() < 2 || band.height() < 2) return 0;
+    const int left = std::min<int>(m_ptDragStart.x, pointer.x), right = std::max<int>(m_ptDragStart.x, pointer.x);
+    const int top = std::min<int>(m_ptDragStart.y, pointer.y), bottom = std::max<int>(m_ptDragStart.y, pointer.y);
+    if (right == left || bottom == top) return 0;
     const InvertingPen pen(dc);
-    dc.drawRect(band.adjusted(0, 0, -2, -2));
+    // A one-pixel pen strokes w + 1 columns of a QRect w wide.
+    dc.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
     return 0;
 }
 
