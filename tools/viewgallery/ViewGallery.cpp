@@ -12,7 +12,9 @@
 // feathered by 20 pixels: the view, and the photo dimmed outside the
 // selection by its soft mask), selection_moving.png (that selection dragged
 // half off the picture), selection_dragging.png (a rectangle being dragged,
-// its inverting outline) and selection_wand.png (the magic wand).
+// its inverting outline) and selection_wand.png (the magic wand); then, with
+// the red-eye tool, redeye_fit.png and redeye_zoom200.png (its rubber band
+// while a rectangle is dragged, at the fit-to-window zoom and at 200 %).
 #include <cstdio>
 
 #include <QApplication>
@@ -23,9 +25,11 @@
 #include <QThread>
 
 #include "imagewindow/ImageWindow.h"
+#include "imagewindow/tools/RedeyeReduction.h"
 #include "imagewindow/tools/RegionSelector.h"
 
 using ImageWindow::CImageWindow;
+using ImageWindow::EmbeddedTool::RedeyeReduction;
 using ImageWindow::EmbeddedTool::RegionSelector;
 
 namespace {
@@ -141,6 +145,8 @@ public:
 
     CImageWindow& View() { return m_View; }
     RegionSelector& Tool() { return m_Tool; }
+    /// Puts the red-eye tool in the region selector's place.
+    void LoadRedeyeTool() { m_View.LoadEmbeddedTool(m_Redeye); }
 
 private:
     void Send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
@@ -153,6 +159,7 @@ private:
     QWidget m_Parent;
     CImageWindow m_View;
     RegionSelector m_Tool;
+    RedeyeReduction m_Redeye;
 };
 
 } // namespace
@@ -206,5 +213,16 @@ int main(int argc, char** argv)
     tool.SetTorlerance(40);
     gallery.Drag({250, 250}, {250, 250});
     ok &= gallery.Save("selection_wand.png");
+
+    view.ClearSelection();
+    gallery.LoadRedeyeTool();
+    view.SetZoom(gallery.FitZoom());
+    gallery.Drag({380, 260}, {250, 170}, false);  // dragged up and to the left
+    ok &= gallery.Save("redeye_fit.png");
+    gallery.Release({250, 170});
+    view.SetZoom(2.0);
+    gallery.Drag({200, 140}, {420, 300}, false);
+    ok &= gallery.Save("redeye_zoom200.png");
+    gallery.Release({420, 300});
     return ok ? 0 : 1;
 }
