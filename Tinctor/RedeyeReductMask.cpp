@@ -1,6 +1,7 @@
 #include "Tinctor/RedeyeReductMask.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 namespace ImageProcess {
@@ -12,6 +13,36 @@ constexpr float RedLevel = 0.45f;
 constexpr float MinRed = 50.0f;
 // A second pupil must cover at least this share of the largest one's area.
 constexpr float PupilShare = 0.25f;
+// A pupil is a compact blob: its box is at most this much longer one way than
+// the other (a pupil half hidden by the eyelid is twice as wide as high; lips
+// are three or four times) ...
+constexpr int MaxElongation = 5;  // in halves: 2.5
+// ... and it fills at least this share of its box (a disk fills 0.79; a thin
+// curve or a scatter of red pixels far less).
+constexpr float MinFill = 0.35f;
+
+// The extent of a group of pixels, to tell a pupil from other red shapes.
+struct GroupShape {
+    int pixels{0};
+    int left{INT_MAX}, top{INT_MAX}, right{INT_MIN}, bottom{INT_MIN};
+
+    void Add(int x, int y)
+    {
+        ++pixels;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    // True when the group is shaped like a pupil.
+    bool IsCompact() const
+    {
+        const int width = right - left + 1, height = bottom - top + 1;
+        const int longer = std::max(width, height), shorter = std::min(width, height);
+        return 2 * longer <= MaxElongation * shorter &&
+               static_cast<float>(pixels) >= MinFill * static_cast<float>(width) * static_cast<float>(height);
+    }
+};
 
 } // namespace
 
@@ -60,6 +91,7 @@ float RedeyeReductMask::FloodGroup(int start, const std::vector<std::uint8_t>& r
     const int id = static_cast<int>(m_groupArea.size());
     float area = 0.0f;
     bool hasRed = false;
+    GroupShape shape;
     std::vector<int> stack(1, start);
     m_label[start] = id;
     while (!stack.empty()) {
@@ -69,6 +101,7 @@ float RedeyeReductMask::FloodGroup(int start, const std::vector<std::uint8_t>& r
         hasRed = hasRed || red[i];
         const int x = i % m_width;
         const int y = i / m_width;
+        shape.Add(x, y);
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const int nx = x + dx;
@@ -80,7 +113,7 @@ float RedeyeReductMask::FloodGroup(int start, const std::vector<std::uint8_t>& r
                 stack.push_back(n);
             }
     }
-    return hasRed ? area : 0.0f;
+    return hasRed && shape.IsCompact() ? area : 0.0f;
 }
 
 void RedeyeReductMask::KeepPupils()

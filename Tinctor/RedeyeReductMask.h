@@ -14,10 +14,12 @@ namespace ImageProcess {
 /// relative to red: (r - max(g, b)) / (r + 1). Skin stays below about 0.25,
 /// a red pupil lies well above 0.45. Pupils are the 8-connected groups of
 /// reddish pixels (redness from 0.3) that hold clearly red ones (from 0.45 with
-/// red at least 50): the reddest group and any other with at least a quarter
-/// of its area (the second eye when the rectangle holds both). Stray red
-/// specks, skin, the white of the eye and the catch-light (white, not red)
-/// stay out. The weight of a pupil pixel rises smoothly with redness from 0 at
+/// red at least 50) and are shaped like a pupil (a compact blob: its box at
+/// most 2.5 times longer one way than the other, at least 35 % of it
+/// covered): the reddest such group and any other with at least a quarter of
+/// its area (the second eye when the rectangle holds both). Stray red specks,
+/// red lips or clothes in a rectangle drawn around a whole face, skin, the
+/// white of the eye and the catch-light (white, not red) stay out. The weight of a pupil pixel rises smoothly with redness from 0 at
 /// 0.3 to 1 at 0.45, so the pupil's rim blends into the iris. Immutable once
 /// built; any thread.
 class RedeyeReductMask {
@@ -39,7 +41,8 @@ public:
 private:
     void Label(const ImageBuffer& image);
     /// Labels the group holding `start` with the next id; returns its summed
-    /// weight, or 0 when it holds no clearly red pixel.
+    /// weight, or 0 when it holds no clearly red pixel or is not shaped like
+    /// a pupil.
     float FloodGroup(int start, const std::vector<std::uint8_t>& red);
     void KeepPupils();
 

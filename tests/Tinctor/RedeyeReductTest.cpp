@@ -131,6 +131,25 @@ TEST(RedeyeReductTest, BothEyesInOneRectangleButNotAStraySpeck)
     EXPECT_EQ(image.Get(60, 5), speck);
 }
 
+TEST(RedeyeReductTest, RedShapesThatAreNoPupilsStayInARectangleAroundTheFace)
+{
+    TestImage image(160, 120, 24);
+    image.Fill(Skin);
+    const Bgra lips{70, 60, 190, 77};
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            if (std::hypot(x - 50, y - 40) <= 6.0 || std::hypot(x - 110, y - 40) <= 6.0) image.Set(x, y, Pupil);
+            if (std::hypot((x - 80) / 30.0, (y - 95) / 8.0) <= 1.0) image.Set(x, y, lips);  // far larger than a pupil
+            if (y == 15 && x >= 40 && x < 120) image.Set(x, y, Pupil);  // a thin red line
+        }
+    const TestImage before = image;
+    ASSERT_TRUE(Reduce(image, RECT{0, 0, 160, 120}, 0.5f));
+    EXPECT_LT(image.Get(50, 42).r, 50);
+    EXPECT_LT(image.Get(110, 42).r, 50);
+    for (const auto& [x, y] : {std::pair{80, 95}, {60, 95}, {60, 15}, {80, 60}})
+        EXPECT_EQ(image.Get(x, y), before.Get(x, y)) << x << "," << y;  // the lips, the line, the skin
+}
+
 TEST(RedeyeReductTest, NoRedMeansNoChange)
 {
     TestImage image = RandomImage(30, 20, 24, 4);
