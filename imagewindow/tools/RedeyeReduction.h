@@ -29,6 +29,8 @@ public:
     /// Range of the darken amount, per cent.
     static constexpr int MIN_DARKEN_AMOUNT = 1;
     static constexpr int MAX_DARKEN_AMOUNT = 100;
+    /// The amount of a tool that has no stored settings yet.
+    static constexpr int DEFAULT_DARKEN_AMOUNT = 1;
     /// The press point while no drag runs.
     static constexpr POINT UNSET_POINT{INT_MAX, INT_MAX};
 
@@ -73,7 +75,7 @@ private:
 
     POINT m_ptDragStart{UNSET_POINT};  // window coordinates while a drag runs
     CRect m_rcDetect;                  // image pixels; with m_iDarkenAmount the five values the receiver copies
-    std::int32_t m_iDarkenAmount{MIN_DARKEN_AMOUNT};
+    std::int32_t m_iDarkenAmount{DEFAULT_DARKEN_AMOUNT};
 };
 
 } // namespace ImageWindow::EmbeddedTool

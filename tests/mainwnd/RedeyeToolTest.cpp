@@ -61,7 +61,11 @@ protected:
     }
     // The view's window point that shows display point (x, y) at the
     // current zoom and scroll position.
-    QPoint AtDisplay(int x, int y) { return QPoint(x, y) - QPoint(View().GetDispPosition().x, View().GetDispPosition().y); }
+    QPoint AtDisplay(int x, int y)
+    {
+        const CPoint scroll = View().GetDispPosition();
+        return QPoint(x - scroll.x, y - scroll.y);
+    }
 
     // The parameters of the history step on screen; null for another kind.
     const OptParam_RedeyeReduction* LastRepair()

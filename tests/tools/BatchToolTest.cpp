@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "CorvaneVersion.h"
+#include "support/RedEyeFace.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -99,6 +100,21 @@ int Difference(QRgb a, QRgb b)
 {
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
+
+using CorvaneTest::RedEyeFace;
+
+// "X0,Y0,X1,Y1,AMOUNT" of a rectangle (right and bottom exclusive).
+QString RedeyeArgument(const QRect& box, int amount)
+{
+    return QString("%1,%2,%3,%4,%5")
+        .arg(box.left())
+        .arg(box.top())
+        .arg(box.right() + 1)
+        .arg(box.bottom() + 1)
+        .arg(amount);
+}
+
+QImage ReadRgb(const QString& path) { return QImage(path).convertToFormat(QImage::Format_RGB888); }
 
 } // namespace
 
@@ -252,7 +268,8 @@ TEST_F(BatchTool, KeepsNoUndoCopiesAndLogsASummaryPerPhoto)
     std::stringstream text;
     text << log.rdbuf();
     EXPECT_NE(text.str().find("INFO corvane-batch RunBatch: '" + Path("in.bmp").toStdString() + "' saved as '" +
-                              Path("many.bmp").toStdString() + "': 40 spots removed, 0 turns and flips, "),
+                              Path("many.bmp").toStdString() +
+                              "': 40 spots removed, 0 red-eye rectangles treated, 0 turns and flips, "),
               std::string::npos)
         << text.str();
 }
@@ -322,4 +339,87 @@ TEST_F(BatchTool, HelpAndVersionAnswerWithoutAPhoto)
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("corvane-batch ") + CORVANE_VERSION + "\n");
     EXPECT_NE(std::string(CORVANE_VERSION).find('.'), std::string::npos);
+}
+
+TEST_F(BatchTool, TakesTheRedOutOfBothEyesOfAJpegAndKeepsItsExif)
+{
+    ASSERT_TRUE(RedEyeFace::Draw().save(Path("face.jpg"), "JPEG", 95));
+    const RunResult tag = RunProgram("exiv2", {"-M", "set Exif.Image.Artist Ada Corvane", Path("face.jpg")});
+    ASSERT_EQ(tag.status, 0) << tag.err;
+    const QImage before = ReadRgb(Path("face.jpg"));
+    const QRect eyes[] = {RedEyeFace::EyeBox(0), RedEyeFace::EyeBox(1)};
+    const QStringList redeyes{"--redeye", RedeyeArgument(eyes[0], 40), "--redeye", RedeyeArgument(eyes[1], 40)};
+
+    // Into a TIFF, which keeps the Exif and every pixel as it was repaired.
+    const RunResult run = Batch(redeyes + QStringList{Path("face.jpg"), Path("face.tif")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    RedEyeFace::ExpectRepaired(before, ReadRgb(Path("face.tif")), {eyes[0], eyes[1]}, 40);
+    EXPECT_NE(RunProgram("exiv2", {"-PEkv", Path("face.tif")}).out.find("Ada Corvane"), std::string::npos);
+
+    // Into a JPEG again: the Exif stays, the pupils are dark.
+    ASSERT_EQ(Batch(redeyes + QStringList{Path("face.jpg"), Path("out.jpg")}).status, 0);
+    EXPECT_NE(RunProgram("exiv2", {"-PEkv", Path("out.jpg")}).out.find("Ada Corvane"), std::string::npos);
+    const QImage out = ReadRgb(Path("out.jpg"));
+    for (const RedEyeFace::Eye& eye : RedEyeFace::kEyes) {
+        const QRgb pupil = out.pixel(eye.centre + QPoint(3, 3));
+        EXPECT_LT(qRed(pupil), 40) << std::hex << pupil;
+    }
+}
+
+TEST_F(BatchTool, RedeyeRectanglesAreThePhotosAsOpenedAndComeBeforeTheTurns)
+{
+    QImage face = RedEyeFace::Draw();
+    face.setPixel(120, 20, qRgb(10, 10, 10));  // dust on the forehead
+    ASSERT_TRUE(face.save(Path("face.png")));
+    const RunResult run = Batch({"--rotate", "left", "--redeye", RedeyeArgument(RedEyeFace::EyeBox(0), 50), "--spot",
+                                 "120,20", Path("face.png"), Path("out.png")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Turned left, pixel (x, y) of the face comes to (y, width - 1 - x).
+    const QImage out = ReadRgb(Path("out.png"));
+    ASSERT_EQ(out.size(), QSize(RedEyeFace::kHeight, RedEyeFace::kWidth));
+    const auto turned = [&](QPoint p) { return out.pixel(p.y(), RedEyeFace::kWidth - 1 - p.x()); };
+    const QPoint pupil0 = RedEyeFace::kEyes[0].centre + QPoint(3, 3);
+    const QPoint pupil1 = RedEyeFace::kEyes[1].centre + QPoint(3, 3);
+    EXPECT_LT(qRed(turned(pupil0)), 30);            // the eye in the rectangle
+    EXPECT_EQ(turned(pupil1), face.pixel(pupil1));  // the other eye stays red
+    EXPECT_LT(Difference(turned(QPoint(120, 20)), face.pixel(120, 24)), 30);  // the dust is gone
+}
+
+TEST_F(BatchTool, RefusesBadRedeyeRectanglesWithAClearMessage)
+{
+    ASSERT_TRUE(RedEyeFace::Draw().save(Path("face.png")));
+    const std::pair<const char*, const char*> refused[] = {
+        {"50,50,10,60", "the rectangle is reversed"}, {"10,60,50,50", "the rectangle is reversed"},
+        {"10,10,10,60", "the rectangle is empty"},     {"10,10,50,50,0", "AMOUNT must be 1 to 100"},
+        {"10,10,50,50,1000", "AMOUNT must be 1 to 100"}, {"ten,10,50,50", "whole numbers"},
+        {"10,10,50", "whole numbers"},                {"10,10,50,50,5,5", "whole numbers"},
+        {"0,0,4294967296,50", "whole numbers"},       {"", "whole numbers"},
+    };
+    for (const auto& [value, reason] : refused) {
+        const RunResult run = Batch({"--redeye", value, Path("face.png"), Path("out.png")});
+        EXPECT_EQ(run.status, 2) << value;
+        EXPECT_NE(run.err.find(std::string("--redeye")), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+
+    const RunResult outside = Batch({"--redeye", "240,0,400,180", "--redeye", "-50,-50,0,10", Path("face.png"),
+                                     Path("out.png")});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("the red-eye rectangle 240,0,400,180 lies wholly outside the 240x180 photo"),
+              std::string::npos)
+        << outside.err;
+    EXPECT_NE(outside.err.find("the red-eye rectangle -50,-50,0,10 lies wholly outside"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+
+    // The largest rectangle holds the whole photo: it is treated, with a note.
+    const RunResult whole = Batch({"--redeye", "0,0,2147483647,2147483647,40", Path("face.png"), Path("out.png")});
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_NE(whole.err.find("reaches beyond the 240x180 photo; only its part on the photo is treated"),
+              std::string::npos)
+        << whole.err;
+    // The lips, red but no pupil, stay as they were.
+    RedEyeFace::ExpectRepaired(RedEyeFace::Draw(), ReadRgb(Path("out.png")),
+                               {RedEyeFace::EyeBox(0), RedEyeFace::EyeBox(1)}, 40);
 }

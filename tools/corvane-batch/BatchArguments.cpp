@@ -53,6 +53,14 @@ bool TakeSpotsFile(const std::string& value, Gathered& gathered, std::string&)
     return true;
 }
 
+bool TakeRedeye(const std::string& value, Gathered& gathered, std::string& error)
+{
+    const auto redeye = ParseRedeye(value, error);
+    if (!redeye) return false;
+    gathered.result.redeyes.push_back(*redeye);
+    return true;
+}
+
 bool TakeRotate(const std::string& value, Gathered& gathered, std::string& error)
 {
     if (value != "left" && value != "right") return error = "--rotate takes left or right", false;
@@ -124,6 +132,7 @@ constexpr OptionSpec kOptions[] = {
     {"--size", true, &TakeSize},
     {"--spot", true, &TakeSpot},
     {"--spots-file", true, &TakeSpotsFile},
+    {"--redeye", true, &TakeRedeye},
     {"--rotate", true, &TakeRotate},
     {"--flip", true, &TakeFlip},
     {"--quality", true, &TakeQuality},
@@ -240,12 +249,16 @@ const char* UsageText()
            "       corvane-batch [options] -o DIR IN...\n"
            "       corvane-batch --info FILE\n"
            "       corvane-batch --help | --version\n"
-           "Removes dust spots from photos, turns and mirrors them, and saves them.\n"
+           "Removes dust spots and red eyes from photos, turns and mirrors them, and saves them.\n"
            "  --size N                 spot size for spots without one (1-500, default 15)\n"
            "  --spot X,Y[,SIZE]        a spot to remove; image pixels, row 0 at the top\n"
            "  --spots-file FILE        one X,Y[,SIZE] per line; '#' starts a comment\n"
-           "  --rotate left|right      a quarter turn, after the spots\n"
-           "  --flip h|v               a mirror, after the spots\n"
+           "  --redeye X0,Y0,X1,Y1[,AMOUNT]\n"
+           "                           darken the red pupils in the rectangle from X0,Y0 up to\n"
+           "                           but not including X1,Y1 (image pixels, row 0 at the top)\n"
+           "                           by AMOUNT per cent (1-100, default 1); after the spots\n"
+           "  --rotate left|right      a quarter turn, after the repairs\n"
+           "  --flip h|v               a mirror, after the repairs\n"
            "  --quality 1-100          JPEG quality (default 100)\n"
            "  --tiff-compression none|lzw\n"
            "  --drop-metadata          keep no Exif, IPTC, XMP or colour profile\n"

@@ -6,9 +6,11 @@
 //   corvane-batch --info FILE
 //   corvane-batch --help | --version
 //
-// Spots are in image pixels with row 0 at the top (as the spot remover
-// reports a click). Spots are applied first, in the order given (command
-// line, then spots file), then the turns and flips in the order given.
+// Spots and red-eye rectangles are in image pixels with row 0 at the top of
+// the photo as it was opened (as the spot remover reports a click and the
+// red-eye tool a drag). The repairs come first: the spots in the order given
+// (command line, then spots file), then the red-eye rectangles in the order
+// given; then the turns and flips in the order given.
 //
 // Each option is one row of the option table in BatchArguments.cpp: a new
 // option is a new row and a function that takes its value.
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "RedeyeRect.h"
 #include "SpotList.h"
 
 namespace CorvaneBatch {
@@ -36,6 +39,7 @@ enum class Command {
 struct BatchArguments {
     Command command{Command::Repair};
     std::vector<Spot> spots;
+    std::vector<RedeyeRect> redeyes;
     std::vector<Transform> transforms;
     int quality{100};              ///< JPEG quality
     bool lzw{false};               ///< TIFF compression LZW instead of none

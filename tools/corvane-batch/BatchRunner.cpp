@@ -16,6 +16,7 @@
 #include "io/ScopedEncoderOptionsProvider.h"
 #include "operations/OptGuids.h"
 #include "operations/OptParam_Flip.h"
+#include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_Rotate.h"
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/TextConvert.h"
@@ -106,6 +107,20 @@ bool RemoveSpots(const std::vector<Spot>& spots)
     return true;
 }
 
+bool ReduceRedeyes(const std::vector<RedeyeRect>& redeyes)
+{
+    for (const RedeyeRect& redeye : redeyes) {
+        auto param = std::make_unique<OptParam_RedeyeReduction>();
+        param->m_rcRect = redeye.rect;
+        param->m_nDarkenAmount = redeye.amount;
+        if (!RunOperation(OPTGUID_REDEYEREDUCTION, L"IDS_VELMIRA_OPERATION_NAME_REDEYEREDUCTION", std::move(param))) {
+            PrintError(L"the red eyes in " + redeye.Text() + L" could not be treated");
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ApplyTransforms(const std::vector<Transform>& transforms)
 {
     for (const Transform transform : transforms) {
@@ -154,6 +169,8 @@ std::pair<long, long> EditedSize()
     return {header.bmiHeader.biWidth, std::labs(header.bmiHeader.biHeight)};
 }
 
+std::wstring SizeText(long width, long height) { return std::to_wstring(width) + L"x" + std::to_wstring(height); }
+
 // True when some pixel of the spot's square lies inside a `width` x `height`
 // photo (64-bit, so that no coordinate can overflow).
 bool TouchesPhoto(const Spot& spot, long width, long height)
@@ -162,23 +179,55 @@ bool TouchesPhoto(const Spot& spot, long width, long height)
     return spot.x + half >= 0 && spot.x - half < width && spot.y + half >= 0 && spot.y - half < height;
 }
 
-// Reports every spot that misses the open photo entirely (the first few by
-// position); true when all of them touch it.
-bool AllSpotsTouchThePhoto(const std::vector<Spot>& spots, const std::wstring& input)
+// Reports every spot that misses the open `width` x `height` photo entirely
+// (the first few by position); true when all of them touch it.
+bool AllSpotsTouchThePhoto(const std::vector<Spot>& spots, const std::wstring& input, long width, long height)
 {
     constexpr std::size_t kShown = 5;
-    const auto [width, height] = EditedSize();
     std::size_t missing = 0;
     for (const Spot& spot : spots) {
         if (TouchesPhoto(spot, width, height)) continue;
         if (++missing <= kShown)
             PrintError(input + L": the spot at " + std::to_wstring(spot.x) + L"," + std::to_wstring(spot.y) +
-                       L" lies wholly outside the " + std::to_wstring(width) + L"x" + std::to_wstring(height) +
-                       L" photo");
+                       L" lies wholly outside the " + SizeText(width, height) + L" photo");
     }
     if (missing > kShown) PrintError(input + L": " + std::to_wstring(missing - kShown) + L" more spots lie outside it");
-    if (missing > 0) PrintError(input + L": nothing was saved");
     return missing == 0;
+}
+
+// Reports every red-eye rectangle that misses the open photo (an error) or
+// reaches beyond its edges (a note: only its part on the photo is treated);
+// true when all of them cover a pixel of it.
+bool AllRedeyesTouchThePhoto(const std::vector<RedeyeRect>& redeyes, const std::wstring& input, long width,
+                             long height)
+{
+    bool all = true;
+    for (const RedeyeRect& redeye : redeyes) {
+        const RECT& r = redeye.rect;
+        const std::wstring start = input + L": the red-eye rectangle " + redeye.Text();
+        OptParam_RedeyeReduction param;
+        param.m_rcRect = r;
+        if (!param.ReachesImage(width, height)) {
+            PrintError(start + L" lies wholly outside the " + SizeText(width, height) + L" photo");
+            all = false;
+        } else if (r.left < 0 || r.top < 0 || r.right > width || r.bottom > height) {
+            PrintError(start + L" reaches beyond the " + SizeText(width, height) +
+                       L" photo; only its part on the photo is treated");
+        }
+    }
+    return all;
+}
+
+// True when every spot and red-eye rectangle lies at least partly on the
+// open photo; otherwise they are reported and the photo is not saved.
+bool AllRepairsTouchThePhoto(const BatchArguments& args, const std::wstring& input)
+{
+    const auto [width, height] = EditedSize();
+    const bool spots = AllSpotsTouchThePhoto(args.spots, input, width, height);
+    const bool redeyes = AllRedeyesTouchThePhoto(args.redeyes, input, width, height);
+    if (spots && redeyes) return true;
+    PrintError(input + L": nothing was saved");
+    return false;
 }
 
 // Lets only warnings and errors into the log for the life of the object: the
@@ -197,18 +246,19 @@ private:
 bool Repair(const BatchArguments& args)
 {
     const QuietLog quiet;
-    return RemoveSpots(args.spots) && ApplyTransforms(args.transforms);
+    return RemoveSpots(args.spots) && ReduceRedeyes(args.redeyes) && ApplyTransforms(args.transforms);
 }
 
 bool RunOne(const BatchArguments& args, const std::wstring& input, const std::wstring& output)
 {
     const DWORD start = GetTickCount();
     if (!theApp.SetEditImageFile(input.c_str())) return false;  // the message was printed
-    const bool saved = AllSpotsTouchThePhoto(args.spots, input) && Repair(args) && Save(args, output);
+    const bool saved = AllRepairsTouchThePhoto(args, input) && Repair(args) && Save(args, output);
     theApp.EndEditImageFile();
     if (!saved) return false;
-    WriteLog(LOG_LEVEL_INFO, kModule, L"RunBatch", L"'%s' saved as '%s': %zu spots removed, %zu turns and flips, %u ms.",
-             input.c_str(), output.c_str(), args.spots.size(), args.transforms.size(),
+    WriteLog(LOG_LEVEL_INFO, kModule, L"RunBatch",
+             L"'%s' saved as '%s': %zu spots removed, %zu red-eye rectangles treated, %zu turns and flips, %u ms.",
+             input.c_str(), output.c_str(), args.spots.size(), args.redeyes.size(), args.transforms.size(),
              static_cast<unsigned>(GetTickCount() - start));
     std::printf("%s -> %s\n", WideToFileName(input).c_str(), WideToFileName(output).c_str());
     return true;

@@ -101,15 +101,20 @@ std::optional<int> ParseInt(std::string_view text)
     return value;
 }
 
-std::optional<Spot> ParseSpot(std::string_view text, int defaultSize)
+std::vector<std::string_view> SplitAtCommas(std::string_view text)
 {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
         const std::size_t comma = text.find(',', start);
         parts.push_back(text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-        if (comma == std::string_view::npos) break;
+        if (comma == std::string_view::npos) return parts;
         start = comma + 1;
     }
+}
+
+std::optional<Spot> ParseSpot(std::string_view text, int defaultSize)
+{
+    const std::vector<std::string_view> parts = SplitAtCommas(text);
     if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
     const auto x = ParseInt(parts[0]);
     const auto y = ParseInt(parts[1]);

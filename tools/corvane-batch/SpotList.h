@@ -29,6 +29,9 @@ inline constexpr std::size_t kMaxSpotsLineBytes = 1024;
 /// Parses a whole number, allowing blanks (and a carriage return) around it.
 std::optional<int> ParseInt(std::string_view text);
 
+/// The parts of `text` between its commas (one part when it holds none).
+std::vector<std::string_view> SplitAtCommas(std::string_view text);
+
 /// Parses "X,Y" or "X,Y,SIZE"; a missing SIZE is `defaultSize`. Nothing for
 /// malformed text or a size outside 1..MaxSpotSize().
 std::optional<Spot> ParseSpot(std::string_view text, int defaultSize);

@@ -112,8 +112,9 @@ TEST(RedeyeSettings, TheBlobCarriesTheAmountClampedAndDamagedBlobsAreRefused)
     const std::vector<BYTE> refused[] = {{}, {1, 0, 0, 0}, {1, 0, 0, 0, 9, 0}, Int32Blob({1, 9, 9}), Int32Blob({2, 9})};
     for (const auto& bad : refused) EXPECT_EQ(tool.UnserializeToolSettings(bad), 0) << bad.size();
     EXPECT_EQ(tool.GetDarkenAmount(), 37);
-    EXPECT_EQ(log.Count("ImageWindow RedeyeReduction::UnserializeToolSettings: Invalid parameter data size or version."), 3);
-    EXPECT_EQ(log.Count("ImageWindow RedeyeReduction::UnserializeToolSettings: Invalid parameter data size for version 1."), 2);
+    const std::string function = "ImageWindow RedeyeReduction::UnserializeToolSettings: ";
+    EXPECT_EQ(log.Count(function + "Invalid parameter data size or version."), 3);
+    EXPECT_EQ(log.Count(function + "Invalid parameter data size for version 1."), 2);
 
     EXPECT_EQ(tool.UnserializeToolSettings(Int32Blob({0, 9})), 1);  // version 0 keeps the amount
     EXPECT_EQ(tool.GetDarkenAmount(), 37);
