@@ -20,9 +20,7 @@ void RedeyeReduction::SetDarkenAmount(int amount)
 
 void RedeyeReduction::SerializeToolSettings(std::vector<BYTE>& out) const
 {
-    out.clear();
-    SettingsBlob::AppendInt32(out, SETTINGS_VERSION);
-    SettingsBlob::AppendInt32(out, m_iDarkenAmount);
+    SettingsBlob::WriteSingleField(out, SETTINGS_VERSION, m_iDarkenAmount);
 }
 
 int RedeyeReduction::UnserializeToolSettings(const std::vector<BYTE>& in)

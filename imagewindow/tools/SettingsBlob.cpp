@@ -18,6 +18,13 @@ void SettingsBlob::AppendInt32(std::vector<BYTE>& blob, std::int32_t value)
     for (int shift = 0; shift < 32; shift += 8) blob.push_back(static_cast<BYTE>((v >> shift) & 0xFF));
 }
 
+void SettingsBlob::WriteSingleField(std::vector<BYTE>& blob, std::int32_t version, std::int32_t field)
+{
+    blob.clear();
+    AppendInt32(blob, version);
+    AppendInt32(blob, field);
+}
+
 int SettingsBlob::ReadSingleField(const std::vector<BYTE>& blob, bool accepted, const wchar_t* function,
                                   std::int32_t& field)
 {

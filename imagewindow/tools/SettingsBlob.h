@@ -17,6 +17,9 @@ public:
     static std::int32_t ReadInt32(const std::vector<BYTE>& blob, std::size_t offset);
     /// Appends `value` as four little-endian bytes.
     static void AppendInt32(std::vector<BYTE>& blob, std::int32_t value);
+    /// Makes `blob` the 8-byte blob of a tool with one setting: `version`,
+    /// then `field`.
+    static void WriteSingleField(std::vector<BYTE>& blob, std::int32_t version, std::int32_t field);
     /// Applies a blob of the form version + one 32-bit field (8 bytes in
     /// version 1): `accepted` is the interface's verdict on the blob
     /// (IEmbeddedTool::UnserializeToolSettings). Returns 0, `field`

@@ -26,9 +26,7 @@ int SpotRemover::CursorImageSize(int radius) { return RoundCursor::ImageSize(rad
 
 void SpotRemover::SerializeToolSettings(std::vector<BYTE>& out) const
 {
-    out.clear();
-    SettingsBlob::AppendInt32(out, SETTINGS_VERSION);
-    SettingsBlob::AppendInt32(out, m_iSize);
+    SettingsBlob::WriteSingleField(out, SETTINGS_VERSION, m_iSize);
 }
 
 int SpotRemover::UnserializeToolSettings(const std::vector<BYTE>& in)
