@@ -2,6 +2,7 @@
 // The area one spot removal repairs: the disk inscribed in the clicked square,
 // with a soft edge.
 
+#include "Tinctor/SoftRim.h"
 #include "platform/WinTypes.h"
 
 namespace ImageProcess {
@@ -48,7 +49,7 @@ private:
     double m_centerX{0.0};
     double m_centerY{0.0};
     double m_radius{0.0};
-    double m_feather{0.0};
+    SoftRim m_rim;
     RECT m_bounds{};
 };
 

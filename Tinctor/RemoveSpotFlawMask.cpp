@@ -18,8 +18,7 @@ constexpr float MinGrowDeparture = 6.0f;
 constexpr float GrowFactor = 0.75f;
 // A group of departing pixels with fewer seeds is texture noise.
 constexpr int MinSeedsPerFlaw = 2;
-// Margin around the found flaw: this many pixels plus this share of the radius.
-constexpr double MarginPixels = 2.0;
+// Margin around the found flaw: SpotGrid::marginPixels plus this share of the radius.
 constexpr double MarginShare = 0.1;
 // A flaw covering more of the disk than this is repaired as the whole disk.
 constexpr double WholeDiskShare = 0.85;
@@ -48,8 +47,8 @@ const std::vector<std::uint8_t>& RemoveSpotFlawMask::Find(const SpotGrid& grid, 
     ComputeDeparture(grid, original, repaired);
     Grow(grid, seed, grow);
     if (Count(m_mask) == 0) return disk;
-    AddCentre(grid);
-    Widen(grid, static_cast<float>(MarginPixels + MarginShare * grid.radius));
+    AddPointed(grid);
+    Widen(grid, static_cast<float>(grid.marginPixels + MarginShare * grid.radius));
     FillHoles(grid);
     const double share = static_cast<double>(Count(m_mask)) / static_cast<double>(Count(disk));
     if (share > WholeDiskShare) return disk;
@@ -106,8 +105,14 @@ void RemoveSpotFlawMask::Grow(const SpotGrid& grid, float seed, float grow)
     }
 }
 
-void RemoveSpotFlawMask::AddCentre(const SpotGrid& grid)
+void RemoveSpotFlawMask::AddPointed(const SpotGrid& grid)
 {
+    if (grid.pointed) {
+        const std::vector<std::uint8_t>& disk = *grid.disk;
+        for (std::size_t i = 0; i < m_mask.size(); ++i)
+            if ((*grid.pointed)[i] && disk[i]) m_mask[i] = 1;
+        return;
+    }
     const double reach = CentreShare * grid.radius;
     const int top = std::max(0, static_cast<int>(std::floor(grid.centreY - reach)));
     const int bottom = std::min(grid.height - 1, static_cast<int>(std::ceil(grid.centreY + reach)));

@@ -15,6 +15,13 @@ struct SpotGrid {
     double centreX{0.0};                              ///< the disk's centre, in cells from the grid's left
     double centreY{0.0};                              ///< ... and from its top
     double radius{0.0};                               ///< the disk's radius in cells
+    /// The cells the user pointed at, which are always flaw; null: the cells
+    /// near the centre (a fifth of the radius).
+    const std::vector<std::uint8_t>* pointed{nullptr};
+    /// Pixels added around the found flaw (besides a tenth of the radius),
+    /// so that its faint fringe goes too: 2 around a spot; a stroke, drawn
+    /// along a thin flaw, keeps more of the intact pixels beside it.
+    double marginPixels{2.0};
 };
 
 /// Finds the pixels of a spot's disk that belong to the flaw, so that the
@@ -36,8 +43,8 @@ struct SpotGrid {
 ///
 /// Faint parts of a flaw must not stay behind, least of all beside the flaw,
 /// where the partial repair meets the kept pixels and would carry them into
-/// the repaired area. So the clicked centre is always flaw (the user pointed
-/// at it); intact-looking pixels that the flaw encloses are flaw too (the
+/// the repaired area. So the clicked centre (or what else the user pointed
+/// at, such as the path of a stroke) is always flaw; intact-looking pixels that the flaw encloses are flaw too (the
 /// inside of a ring of dust, the halo it sits in); and when the prediction is
 /// so poor that a faint part that shows (a halo, a hair's thin end over a
 /// dark area) would depart no more than intact pixels do, the test cannot
@@ -61,7 +68,7 @@ public:
 private:
     void ComputeDeparture(const SpotGrid& grid, const std::vector<float>& original, const std::vector<float>& repaired);
     void Grow(const SpotGrid& grid, float seed, float grow);
-    void AddCentre(const SpotGrid& grid);
+    void AddPointed(const SpotGrid& grid);
     void Widen(const SpotGrid& grid, float margin);
     void FillHoles(const SpotGrid& grid);
 

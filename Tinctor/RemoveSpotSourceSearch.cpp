@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "Tinctor/RemoveSpotStructureMap.h"
+#include "Tinctor/RingMatch.h"
 
 namespace ImageProcess {
 
@@ -27,8 +28,6 @@ constexpr double HalfDiagonal = 0.7072;
 constexpr std::size_t MinComparableCells = 4;
 // Distinct coarse positions refined at full resolution.
 constexpr std::size_t RefinedCandidates = 8;
-// Weight of the squared mean colour difference against the texture mismatch.
-constexpr double MeanDifferenceWeight = 0.2;
 // The farthest candidate costs this much more than the nearest allowed one.
 constexpr double DistanceWeight = 0.3;
 // Keeps equally good flat candidates ordered by distance.
@@ -109,39 +108,6 @@ double RingOuterRadius(double radius, int scale)
 {
     return radius + 0.5 + HalfDiagonal * scale + RingWidthCells(radius, scale) * scale;
 }
-
-/// Sums of one ring comparison; the cost removes each channel's mean difference.
-struct RingMatch {
-    float sumDifference[3]{};
-    float sumSquared[3]{};
-
-    void Add(const float* target, const float* source)
-    {
-        const float d0 = target[0] - source[0];
-        const float d1 = target[1] - source[1];
-        const float d2 = target[2] - source[2];
-        sumDifference[0] += d0;
-        sumDifference[1] += d1;
-        sumDifference[2] += d2;
-        sumSquared[0] += d0 * d0;
-        sumSquared[1] += d1 * d1;
-        sumSquared[2] += d2 * d2;
-    }
-
-    double Cost(std::size_t count) const
-    {
-        if (count == 0) return 0.0;
-        const double n = static_cast<double>(count);
-        double texture = 0.0;
-        double meanSquared = 0.0;
-        for (int c = 0; c < 3; ++c) {
-            const double mean = sumDifference[c] / n;
-            texture += sumSquared[c] - mean * sumDifference[c];
-            meanSquared += mean * mean;
-        }
-        return std::max(texture, 0.0) / n + MeanDifferenceWeight * meanSquared;
-    }
-};
 
 bool Contains(const RECT& outer, const RECT& inner)
 {
@@ -244,23 +210,18 @@ float RemoveSpotSourceSearch::SmoothFillDeparture() const
     return TypicalDeparture(BuildRing(1), {});
 }
 
-// Weights fall linearly from 1 for the best candidate to 0 at BlendCostRatio
-// times its cost.
 std::vector<SpotSourcePart> RemoveSpotSourceSearch::Blend(std::vector<Candidate> candidates)
 {
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
-    const double best = candidates.front().cost;
+    std::vector<BlendCandidate> costs;
+    for (const Candidate& candidate : candidates) costs.push_back(BlendCandidate{candidate.cost, candidate.smooth});
+    const std::vector<double> shares = BlendShares(costs, BlendCostRatio, MaxBlendedSources);
+    // The smooth fill's share adds no texture: the healing's harmonic
+    // correction supplies its tone.
     std::vector<SpotSourcePart> parts;
-    double total = 0.0;
-    for (const Candidate& candidate : candidates) {
-        const double weight = 1.0 - (candidate.cost / best - 1.0) / (BlendCostRatio - 1.0);
-        if (weight <= 0.0 || parts.size() == MaxBlendedSources) break;
-        total += weight;
-        // The smooth fill's share adds no texture: the healing's harmonic
-        // correction supplies its tone.
-        if (!candidate.smooth) parts.push_back(SpotSourcePart{candidate.offset, static_cast<float>(weight)});
-    }
-    for (SpotSourcePart& part : parts) part.weight = static_cast<float>(part.weight / total);
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (shares[i] > 0.0 && !candidates[i].smooth)
+            parts.push_back(SpotSourcePart{candidates[i].offset, static_cast<float>(shares[i])});
     return parts;
 }
 

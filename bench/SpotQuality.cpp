@@ -70,27 +70,16 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 
+#include "QualityMeasures.h"
+#include "QualityPhotos.h"
 #include "SpotQualityEdges.h"
 #include "SpotQualityPlainHeal.h"
 #include "Tinctor/ImageProcess.h"
 
 namespace {
 
-#define OPENCV_DATA "/usr/share/doc/opencv-doc/examples/data/"
-#define SKIMAGE_DATA "/usr/lib/python3/dist-packages/skimage/data/"
-// Both sets were fixed before any tuning; the held-out photos are never
-// looked at while the healer is tuned. OpenCV's samples are Apache-2.0/BSD,
-// scikit-image's chosen ones public domain or CC0.
-const std::vector<std::string> TuningPhotos = {
-    OPENCV_DATA "baboon.jpg", OPENCV_DATA "fruits.jpg", OPENCV_DATA "building.jpg", OPENCV_DATA "home.jpg",
-    OPENCV_DATA "board.jpg",  OPENCV_DATA "messi5.jpg", OPENCV_DATA "orange.jpg",   OPENCV_DATA "squirrel_cls.jpg"};
-const std::vector<std::string> HeldOutPhotos = {
-    OPENCV_DATA "aero1.jpg",        OPENCV_DATA "apple.jpg",     OPENCV_DATA "butterfly.jpg",
-    OPENCV_DATA "leuvenA.jpg",      OPENCV_DATA "aloeL.jpg",     OPENCV_DATA "ela_original.jpg",
-    OPENCV_DATA "stuff.jpg",        OPENCV_DATA "rubberwhale1.png", OPENCV_DATA "graf1.png",
-    OPENCV_DATA "chicky_512.png",   OPENCV_DATA "left.jpg",      OPENCV_DATA "pca_test1.jpg",
-    SKIMAGE_DATA "astronaut.png",   SKIMAGE_DATA "chelsea.png",  SKIMAGE_DATA "coffee.png",
-    SKIMAGE_DATA "rocket.jpg"};
+const std::vector<std::string>& TuningPhotos = QualityPhotos::Tuning;
+const std::vector<std::string>& HeldOutPhotos = QualityPhotos::HeldOut;
 constexpr int FlawsPerPhoto = 64;
 // --quick paints every QuickStride-th flaw only.
 constexpr int QuickStride = 4;
@@ -429,25 +418,12 @@ Flaw PlaceFlaw(const cv::Mat& grey, const cv::Mat& boundaryDistance, FlawKind ki
 /// Runs RemoveSpot on a bottom-up 24-bit copy of `image`, as the program holds it.
 cv::Mat RepairWithRemoveSpot(const cv::Mat& image, const Flaw& flaw)
 {
-    const int stride = (image.cols * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * image.rows);
-    for (int y = 0; y < image.rows; ++y)
-        std::copy_n(image.ptr<uchar>(y), image.cols * 3, &pixels[static_cast<std::size_t>(image.rows - 1 - y) * stride]);
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof(BITMAPINFO);
-    header.bmiHeader.biWidth = image.cols;
-    header.bmiHeader.biHeight = image.rows;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 24;
-    header.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size());
+    QualityMeasures::Dib dib = QualityMeasures::ToDib(image);
     const cv::Rect square = SpotSquare(flaw);
-    if (!ImageProcess::RemoveSpot(pixels, header, square.width, POINT{square.x, square.y},
+    if (!ImageProcess::RemoveSpot(dib.pixels, dib.header, square.width, POINT{square.x, square.y},
                                   static_cast<float>(SpotStrength), nullptr))
         std::fprintf(stderr, "RemoveSpot failed at (%d, %d)\n", flaw.cx, flaw.cy);
-    cv::Mat result(image.size(), CV_8UC3);
-    for (int y = 0; y < image.rows; ++y)
-        std::copy_n(&pixels[static_cast<std::size_t>(image.rows - 1 - y) * stride], image.cols * 3, result.ptr<uchar>(y));
-    return result;
+    return QualityMeasures::FromDib(dib);
 }
 
 /// cv::inpaint on a region around the disk (the disk grown by 16 px, which
@@ -464,50 +440,9 @@ cv::Mat RepairWithInpaint(const cv::Mat& image, const Flaw& flaw, int method)
     return result;
 }
 
-double Psnr(const cv::Mat& a, const cv::Mat& b, const cv::Mat& mask)
-{
-    double sum = 0.0;
-    int count = 0;
-    for (int y = 0; y < a.rows; ++y)
-        for (int x = 0; x < a.cols; ++x) {
-            if (!mask.at<uchar>(y, x)) continue;
-            for (int c = 0; c < 3; ++c) {
-                const double d = a.at<cv::Vec3b>(y, x)[c] - b.at<cv::Vec3b>(y, x)[c];
-                sum += d * d;
-            }
-            count += 3;
-        }
-    if (count == 0) return 99.0;
-    const double mse = sum / count;
-    return mse <= 0.0 ? 99.0 : std::min(99.0, 10.0 * std::log10(255.0 * 255.0 / mse));
-}
-
-/// Mean of the SSIM map (11 px Gaussian window, sigma 1.5, averaged over the
-/// three channels) over the mask's pixels.
-double Ssim(const cv::Mat& a, const cv::Mat& b, const cv::Mat& mask, const cv::Rect& around)
-{
-    const cv::Rect roi = (around + cv::Size(24, 24) - cv::Point(12, 12)) & cv::Rect(0, 0, a.cols, a.rows);
-    cv::Mat x, y;
-    a(roi).convertTo(x, CV_32F);
-    b(roi).convertTo(y, CV_32F);
-    const double c1 = 6.5025, c2 = 58.5225;
-    cv::Mat mx, my, sxx, syy, sxy;
-    const cv::Size window(11, 11);
-    cv::GaussianBlur(x, mx, window, 1.5);
-    cv::GaussianBlur(y, my, window, 1.5);
-    cv::GaussianBlur(x.mul(x), sxx, window, 1.5);
-    cv::GaussianBlur(y.mul(y), syy, window, 1.5);
-    cv::GaussianBlur(x.mul(y), sxy, window, 1.5);
-    sxx -= mx.mul(mx);
-    syy -= my.mul(my);
-    sxy -= mx.mul(my);
-    cv::Mat numerator = (2 * mx.mul(my) + c1).mul(2 * sxy + c2);
-    cv::Mat denominator = (mx.mul(mx) + my.mul(my) + c1).mul(sxx + syy + c2);
-    cv::Mat map;
-    cv::divide(numerator, denominator, map);
-    const cv::Scalar mean = cv::mean(map, mask(roi));
-    return (mean[0] + mean[1] + mean[2]) / 3.0;
-}
+using QualityMeasures::Median;
+using QualityMeasures::Psnr;
+using QualityMeasures::Ssim;
 
 bool Changed(const cv::Vec3b& before, const cv::Vec3b& after)
 {
@@ -681,14 +616,6 @@ Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& re
     ScoreIntroducedDetail(clean, repaired, flaw, score);
     score.edge = SpotBench::MeasureEdgeContinuity(clean, repaired, cv::Point(flaw.cx, flaw.cy), square.width / 2.0);
     return score;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty()) return 0.0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
 template <typename Pick>

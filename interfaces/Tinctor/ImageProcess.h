@@ -148,6 +148,59 @@ void Uninit();
 bool RemoveSpot(std::vector<unsigned char>& pixels, BITMAPINFO& header, int size, POINT topLeft,
                 float strength, PROGRESS_CALLBACK progress);
 
+/// An area of an image to heal, with soft weights: `box` in image pixels
+/// (row 0 at the top, right and bottom exclusive) and one weight per pixel of
+/// the box, row by row from the box's top row (box width x height bytes). A
+/// weight of 0 leaves the pixel as it is, 255 replaces it by the repair,
+/// values between blend the repair over it. Parts of the box outside the
+/// image are ignored.
+struct HEAL_AREA {
+    RECT box{0, 0, 0, 0};
+    std::vector<unsigned char> weights;
+};
+
+/// What HealArea repairs inside its area.
+enum HEAL_MODE {
+    HEAL_WHOLE_AREA = 0,   ///< every pixel of the area (removing an object)
+    HEAL_FLAWS_ONLY = 1,   ///< only what stands out from the prediction (a hair, dust); intact pixels are kept
+};
+
+/// Heals an area of any shape (a thin or curved stroke, a blob) in place,
+/// without seams: the area is covered by pieces, each takes its texture from
+/// the nearby places whose surroundings match its own best (a blend of a few,
+/// never one whose inside holds detail the surroundings lack, and never from
+/// the area itself), and where the surroundings run in one direction (an
+/// edge) the smooth part of the fill follows it. The pieces' textures fade
+/// into each other, and one gradient-domain blend (a Poisson solve from the
+/// area's surroundings) gives the whole area its tone, so no seam shows
+/// between pieces nor at the area's edge. With HEAL_FLAWS_ONLY the pixels
+/// that agree with the prediction (the intact picture beside a hair) keep
+/// their values. Large areas are solved in overlapping blocks, each taking
+/// the blocks healed before it as its boundary. No pixel outside the area
+/// changes, nor any alpha byte. Returns false, changing nothing, for bad
+/// arguments (weights not box width x height bytes, an inverted box) and when
+/// the area leaves no pixel of the image to heal it from; true otherwise,
+/// also when the area misses the image. Deterministic.
+bool HealArea(std::vector<unsigned char>& pixels, BITMAPINFO& header, const HEAL_AREA& area, HEAL_MODE mode,
+              PROGRESS_CALLBACK progress);
+
+/// Most points a healing stroke's path may have.
+constexpr std::size_t MAX_STROKE_POINTS = 100000;
+
+/// Heals along a stroke (a hair, a scratch) as RemoveSpot heals one spot: the
+/// area is every pixel whose centre lies within `size` / 2 of the polyline
+/// through `path` (image pixels, row 0 at the top; one point heals a disk,
+/// repeated points and paths that turn back on themselves are fine), with
+/// the same soft edge as RemoveSpot's disk for `strength`. The area is healed
+/// with HealArea in HEAL_FLAWS_ONLY mode; the path's own pixels are always
+/// repaired (the user pointed at them). Points may lie outside the image.
+/// `size` 1 to 1001 (odd sizes are what the program passes), 1 to
+/// MAX_STROKE_POINTS points, `strength` 0 to 1. Returns false, changing
+/// nothing, for bad arguments and when the area covers the whole image; true
+/// otherwise, also when the area misses the image. Deterministic.
+bool HealStroke(std::vector<unsigned char>& pixels, BITMAPINFO& header, int size, const std::vector<POINT>& path,
+                float strength, PROGRESS_CALLBACK progress);
+
 /// Darkens the red pupils found inside `rect` (image pixels, row 0 at the top,
 /// right and bottom exclusive), keeping catch-lights and the pupils' shape:
 /// pupil pixels get their red brought down to the mean of green and blue (at
