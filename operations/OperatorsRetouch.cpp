@@ -1,11 +1,13 @@
-// Operators of the retouching tools (spot remover, red-eye, clone stamp,
-// dodge and burn) and the dispatch table of every operator.
+// Operators of the retouching tools (spot remover and its healing stroke,
+// red-eye, clone stamp, dodge and burn) and the dispatch table of every
+// operator.
 #include <atomic>
 #include <cstring>
 
 #include "operations/OperatorFrame.h"
 #include "operations/Operators.h"
 #include "operations/OptGuids.h"
+#include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_SpotRemoval.h"
 
@@ -50,6 +52,19 @@ bool Process(Operation& operation)
                      kFunction, L"Failed to execute ImageProcess::RemoveSpot.");
 }
 } // namespace Operator_SpotRemoval
+
+namespace Operator_HealingStroke {
+bool Process(Operation& operation)
+{
+    constexpr const wchar_t* kFunction = L"Operator_HealingStroke::Process";
+    const auto [data, param] = CheckRecords<OptParam_HealingStroke>(operation, OPTGUID_HEALINGSTROKE, kFunction);
+    if (!param) return false;
+    // The stroke is as wide as a spot of its size: the odd 2 (size / 2) + 1.
+    const int half = param->m_nSpotSize / 2;
+    return Succeeded(ImageProcess::HealStroke(data->m_Pixels, data->m_Header, 2 * half + 1, param->m_Path, 0.8f, nullptr),
+                     kFunction, L"Failed to execute ImageProcess::HealStroke.");
+}
+} // namespace Operator_HealingStroke
 
 namespace Operator_RedeyeReduction {
 bool Process(Operation& operation)
@@ -109,6 +124,7 @@ bool RunOperator(Operation& operation)
         {&OPTGUID_DODGEBURN, &Operator_DodgeBurn::Process},
         {&OPTGUID_SPOTREMOVAL, &Operator_SpotRemoval::Process},
         {&OPTGUID_REDEYEREDUCTION, &Operator_RedeyeReduction::Process},
+        {&OPTGUID_HEALINGSTROKE, &Operator_HealingStroke::Process},
     };
     for (const Entry& entry : kTable) {
         if (OperationManage::IsOptGuidEqual(operation.m_Kind, *entry.kind)) return entry.process(operation) == true;

@@ -20,6 +20,9 @@ inline constexpr OperationManage::OPTGUID OPTGUID_SPOTREMOVAL = {
     0xA318B5CE, 0xB77A, 0x47E3, {0xBB, 0xD3, 0x5F, 0xA6, 0x65, 0x08, 0x17, 0x25}};
 inline constexpr OperationManage::OPTGUID OPTGUID_REDEYEREDUCTION = {
     0x4822FCD5, 0x0AC6, 0x4D58, {0x95, 0xA7, 0x6E, 0xA4, 0xCF, 0x98, 0xF5, 0x9D}};
+// A healing stroke: the spot remover dragged with Shift held at the press.
+inline constexpr OperationManage::OPTGUID OPTGUID_HEALINGSTROKE = {
+    0xFBDA2273, 0x120A, 0x4E96, {0xB3, 0xD5, 0x08, 0xBE, 0x69, 0x56, 0xA2, 0x64}};
 
 // Kinds only the operators know (no command of the program creates them).
 inline constexpr OperationManage::OPTGUID OPTGUID_CUT = {

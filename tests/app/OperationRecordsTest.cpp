@@ -9,6 +9,7 @@
 #include "operations/ImageData.h"
 #include "operations/OptGuids.h"
 #include "operations/OptParam_Flip.h"
+#include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_Open.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_Rotate.h"
@@ -43,6 +44,7 @@ TEST(OperationKinds, EveryKindHasItsFixedIdentifier)
         {&OPTGUID_DODGEBURN, L"{0B7BBD92-834E-4A35-B770-2B657F6C4E70}"},
         {&OPTGUID_SPOTREMOVAL, L"{A318B5CE-B77A-47E3-BBD3-5FA665081725}"},
         {&OPTGUID_REDEYEREDUCTION, L"{4822FCD5-0AC6-4D58-95A7-6EA4CF98F59D}"},
+        {&OPTGUID_HEALINGSTROKE, L"{FBDA2273-120A-4E96-B3D5-08BE6956A264}"},
         {&OPTGUID_CUT, L"{A5C0FE36-508F-4500-9BCE-2294EC5A5449}"},
         {&OPTGUID_RESIZE, L"{3E434099-A03F-4363-AF35-423A73B691F3}"},
         {&OPTGUID_CROP, L"{1666C60C-065C-4C1A-8352-3851318397E6}"},
@@ -153,6 +155,42 @@ TEST(OptParamRecords, SpotAndRedeyeRoundTrips)
     ASSERT_TRUE(redeyeBack.Unserialize(out));
     EXPECT_EQ(redeyeBack.m_nDarkenAmount, 65);
     EXPECT_EQ(redeyeBack.m_rcRect, (RECT{9, 9, 99, 99}));  // not part of the record
+}
+
+TEST(OptParamHealingStroke, SerialisesSizeCountAndPointsAndRefusesMismatchedCounts)
+{
+    OptParam_HealingStroke stroke;
+    stroke.m_nSpotSize = 9;
+    stroke.m_Path = {{-3, 7}, {120, 80}};
+    Bytes out;
+    stroke.Serialize(out);
+    EXPECT_EQ(out, Le32({1, 9, 2, static_cast<std::uint32_t>(-3), 7, 120, 80}));
+    OptParam_HealingStroke back;
+    ASSERT_TRUE(back.Unserialize(out));
+    EXPECT_EQ(back.m_nSpotSize, 9);
+    ASSERT_EQ(back.m_Path.size(), 2u);
+    EXPECT_EQ(back.m_Path[1], (POINT{120, 80}));
+
+    LogWatch log;
+    const Bytes refused[] = {Le32({1, 9, 3, 1, 2, 3, 4}),        // three points stated, two stored
+                             Le32({1, 9, 0}),                    // no point
+                             Le32({1, 9, 0x7FFFFFFF, 1, 2}),     // an absurd count
+                             Le32({1, 9, static_cast<std::uint32_t>(-1), 1, 2}),
+                             Le32({1, 9})};                      // no count
+    for (const Bytes& in : refused) EXPECT_FALSE(back.Unserialize(in));
+    EXPECT_EQ(log.Count("OptParam_HealingStroke::Unserialize: Invalid parameter data size for version 1."), 5);
+    EXPECT_EQ(back.m_Path.size(), 2u);
+    EXPECT_TRUE(back.Unserialize(Le32({2, 5})));  // another version: accepted, unchanged
+    EXPECT_EQ(back.m_nSpotSize, 9);
+
+    std::wstring text;
+    back.GetParamInfo(text);
+    EXPECT_EQ(text, Item(L"IDS_VELMIRA_OPTPARAM_HEALINGSTROKE_SIZE") + L": 9 px\r\n" +
+                        Item(L"IDS_VELMIRA_OPTPARAM_HEALINGSTROKE_PATH") + L": 2 " +
+                        Item(L"IDS_VELMIRA_OPTPARAM_HEALINGSTROKE_POINTS") + L", (-3, 7) ... (120, 80)");
+    OptParam_HealingStroke copy;
+    ASSERT_TRUE(copy.CopyFrom(&back));
+    EXPECT_EQ(copy.m_Path.size(), 2u);
 }
 
 TEST(OptParamRecords, OpenHasNoSerialisedForm)

@@ -11,6 +11,7 @@
 #include "operations/OptParam_Flip.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_Rotate.h"
+#include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_SpotRemoval.h"
 
 using AppTest::LogWatch;
@@ -199,6 +200,30 @@ TEST(SpotRemovalOperator, AClickInTheCornerReachesOverTheEdge)
     const ImageData& result = DataOf(*operation);
     for (int y = 8; y < 30; ++y)
         for (int x = 8; x < 40; ++x) ASSERT_EQ(std::memcmp(Pixel(result, x, y), Pixel(source, x, y), 3), 0);
+}
+
+TEST(HealingStrokeOperator, HealsAlongThePathOnlyAndFailsWithoutOne)
+{
+    ImageData source = MakeImage(80, 40);
+    std::fill(source.m_Pixels.begin(), source.m_Pixels.end(), 128);
+    for (int x = 10; x <= 70; ++x) std::memset(source.m_Pixels.data() + PixelOffset(source.m_Header, x, 20), 10, 3);
+    auto* param = new OptParam_HealingStroke;
+    param->m_nSpotSize = 6;  // healed 7 wide, as a spot of size 6
+    param->m_Path = {{10, 20}, {70, 20}};
+    auto operation = MakeOperation(OPTGUID_HEALINGSTROKE, source, param);
+    ASSERT_TRUE(RunOperator(*operation));
+    const ImageData& result = DataOf(*operation);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 80; ++x) {
+            if (std::abs(y - 20) <= 3 && x >= 6 && x <= 74) continue;
+            ASSERT_EQ(std::memcmp(Pixel(result, x, y), Pixel(source, x, y), 3), 0) << x << "," << y;
+        }
+    for (int x = 10; x <= 70; ++x) EXPECT_GT(Pixel(result, x, 20)[0], 120) << x;
+
+    LogWatch log;
+    auto empty = MakeOperation(OPTGUID_HEALINGSTROKE, source, new OptParam_HealingStroke);
+    EXPECT_FALSE(RunOperator(*empty));
+    EXPECT_TRUE(log.Contains("Operator_HealingStroke::Process: Failed to execute ImageProcess::HealStroke."));
 }
 
 TEST(BrushOperators, TakeTheToolPictureOnlyWhenItHasTheSnapshotSize)
