@@ -34,6 +34,7 @@ enum emViewNotify : UINT {
     IWN_BURN_START = 1027,
     IWN_BURN_END = 1028,
     IWN_SPOTREMOVER_SPOT = 1281,     ///< spot remover: a spot was clicked
+    IWN_SPOTREMOVER_STROKE = 1282,   ///< spot remover: a healing stroke (Shift at the press) was drawn
     IWN_REDEYE_RECT = 1537,          ///< red-eye tool: a detection rectangle was drawn
 };
 

@@ -427,6 +427,7 @@ LRESULT CMainDlg::OnDisplayWndNotify(CNotifyEvent& notification)
     case ImageWindow::IWN_BURN_START:
     case ImageWindow::IWN_BURN_END: return OnDisplayWndDodgeBurnNotify(header.code);
     case ImageWindow::IWN_SPOTREMOVER_SPOT: return OnDisplayWndSpotRemovalNotify();
+    case ImageWindow::IWN_SPOTREMOVER_STROKE: return OnDisplayWndHealingStrokeNotify();
     case ImageWindow::IWN_REDEYE_RECT: return OnDisplayWndRedeyeReductionNotify();
     default: return 0;
     }

@@ -167,6 +167,7 @@ private:
     LRESULT OnDisplayWndCloneStampNotify(CNotifyEvent& notification);
     LRESULT OnDisplayWndDodgeBurnNotify(UINT code);
     LRESULT OnDisplayWndSpotRemovalNotify();
+    LRESULT OnDisplayWndHealingStrokeNotify();
     LRESULT OnDisplayWndRedeyeReductionNotify();
 
     // Members in the order of the window's data model; the controls are

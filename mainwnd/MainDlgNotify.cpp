@@ -1,6 +1,7 @@
 // The image view's tool notifications that start operations: the spot
-// remover's click and red-eye rectangle (worker thread), the clone stamp's
-// and the dodge-and-burn brush's finished strokes (recorded at once).
+// remover's click and healing stroke and the red-eye rectangle (worker
+// thread), the clone stamp's and the dodge-and-burn brush's finished strokes
+// (recorded at once).
 #include <memory>
 
 #include "Tracewell/Log.h"
@@ -12,6 +13,7 @@
 #include "mainwnd/MainDlg.h"
 #include "operations/Operators.h"
 #include "operations/OptGuids.h"
+#include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_SpotRemoval.h"
 #include "platform/NotifyEvent.h"
@@ -59,6 +61,12 @@ void RunOnWorkerThread(const OperationManage::OPTGUID& kind, const wchar_t* name
     theApp.CancelProcessImage(operation);
 }
 
+ImageWindow::EmbeddedTool::SpotRemover* SpotRemoverTool()
+{
+    return dynamic_cast<ImageWindow::EmbeddedTool::SpotRemover*>(
+        theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_SPOTREMOVER));
+}
+
 } // namespace
 
 LRESULT CMainDlg::OnDisplayWndCloneStampNotify(CNotifyEvent& notification)
@@ -86,8 +94,7 @@ LRESULT CMainDlg::OnDisplayWndDodgeBurnNotify(UINT code)
 
 LRESULT CMainDlg::OnDisplayWndSpotRemovalNotify()
 {
-    auto* tool = dynamic_cast<ImageWindow::EmbeddedTool::SpotRemover*>(
-        theApp.m_arrTools->Get(CCorvaneLoaderApp::TOOL_SPOTREMOVER));
+    const auto* tool = SpotRemoverTool();
     if (!tool) return 0;
     auto param = std::make_unique<OptParam_SpotRemoval>();
     param->m_nSpotSize = tool->GetSize();
@@ -99,6 +106,20 @@ LRESULT CMainDlg::OnDisplayWndSpotRemovalNotify()
     if (!param->ReachesImage(m_DisplayWnd.iBmpWidth(), m_DisplayWnd.iBmpHeight())) return 0;
     RunOnWorkerThread(OPTGUID_SPOTREMOVAL, L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL", std::move(param),
                       L"CMainDlg::OnDisplayWndSpotRemovalNotify");
+    return 0;
+}
+
+LRESULT CMainDlg::OnDisplayWndHealingStrokeNotify()
+{
+    const auto* tool = SpotRemoverTool();
+    if (!tool) return 0;
+    auto param = std::make_unique<OptParam_HealingStroke>();
+    param->m_nSpotSize = tool->GetSize();
+    param->m_Path = tool->GetStrokePath();
+    // A stroke drawn wholly on the margin, like a click there, records nothing.
+    if (!param->ReachesImage(m_DisplayWnd.iBmpWidth(), m_DisplayWnd.iBmpHeight())) return 0;
+    RunOnWorkerThread(OPTGUID_HEALINGSTROKE, L"IDS_VELMIRA_OPERATION_NAME_HEALINGSTROKE", std::move(param),
+                      L"CMainDlg::OnDisplayWndHealingStrokeNotify");
     return 0;
 }
 

@@ -30,6 +30,11 @@ public:
     void GetParamInfo(std::wstring& out) const override;
     /// Copies size and path.
     void Assign(const OptParam_HealingStroke& other);
+    /// True when the stroke's area (the pixel centres closer to the path than
+    /// half the odd width 2 (size / 2) + 1, plus half a pixel) holds a pixel
+    /// of a `width` x `height` image; a stroke drawn wholly on the margin
+    /// around the picture, or one without points, does not.
+    bool ReachesImage(LONG width, LONG height) const;
 
     std::int32_t m_nSpotSize{15};  ///< pixels
     std::vector<POINT> m_Path;     ///< image pixels from the left and from the top

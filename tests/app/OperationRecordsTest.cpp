@@ -193,6 +193,27 @@ TEST(OptParamHealingStroke, SerialisesSizeCountAndPointsAndRefusesMismatchedCoun
     EXPECT_EQ(copy.m_Path.size(), 2u);
 }
 
+TEST(OptParamHealingStroke, ReachesTheImageWhenAPixelCentreLiesWithinTheStrokesEdge)
+{
+    // Size 9: pixel centres closer than 5 to the path belong to the area.
+    auto reaches = [](std::vector<POINT> path, std::int32_t size = 9) {
+        OptParam_HealingStroke stroke;
+        stroke.m_nSpotSize = size;
+        stroke.m_Path = std::move(path);
+        return stroke.ReachesImage(100, 50);
+    };
+    EXPECT_TRUE(reaches({{-4, 10}}));
+    EXPECT_FALSE(reaches({{-5, 10}}));
+    EXPECT_TRUE(reaches({{-5, 10}}, 10));  // an even size heals as the next odd one
+    EXPECT_FALSE(reaches({{-5, -5}, {-5, 80}}));
+    EXPECT_TRUE(reaches({{-50, 20}, {200, 20}}));  // crosses the picture without a point inside it
+    EXPECT_FALSE(reaches({{-4, -4}}));             // beside the corner: 5.7 away
+    EXPECT_TRUE(reaches({{-3, -3}}));
+    EXPECT_FALSE(reaches({{2000000000, 5}, {2000000000, -2000000000}}));
+    EXPECT_FALSE(reaches({}));
+    EXPECT_FALSE(reaches({{10, 10}}, 0));
+}
+
 TEST(OptParamRecords, OpenHasNoSerialisedForm)
 {
     OptParam_Open open(L"/photos/a.jpg");
