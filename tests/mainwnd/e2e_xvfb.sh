@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # End-to-end run of the real program under a virtual X server, driven with
 # xdotool as a person would: start it with a photo on the command line,
-# close the first-run About box, type into the spot-size box, click the dark
-# spot in the photo, save with Ctrl+S, quit with Escape; then check that the
-# saved photo has the spot repaired and nothing else changed. The photo's
-# file name holds a Latin-1 byte, as names from old cameras do: the title
-# must show it readably and the save must go to that very file.
+# close the first-run About box, type into the spot-size box; drag along the
+# hair in the photo with Shift held (a healing stroke); undo it with Ctrl+Z
+# and redo it with Ctrl+Y, then save with Ctrl+S; click the dark spot and
+# save; quit with Escape. Then check that after the undo the view showed
+# exactly what it showed before the stroke (the stroke was one step and its
+# undo exact), that the first save has the hair healed and nothing changed
+# away from it, and that the second has the spot repaired too and nothing
+# else changed. The photo's file name holds a Latin-1 byte, as names from
+# old cameras do: the title must show it readably and the saves must go to
+# that very file.
 #
 # Usage: e2e_xvfb.sh CORVANELOADER PIXELCHECK
 # Exit status: 0 passed, 1 failed, 77 skipped (xvfb-run or xdotool missing).
 # Everything the program writes (settings, log, lock) goes to a temporary
 # folder that is removed afterwards; the log is printed when the run fails.
+# With CORVANE_E2E_SHOTS set to a folder, screenshots of the screen before,
+# during and after the stroke are written there.
 set -euo pipefail
 
 if [[ "${1:-}" == --inside ]]; then
   # ---- inside the virtual X server -------------------------------------------
-  program=$2 work=$3
+  program=$2 work=$3 check=$4
   fail() { echo "FAIL: $*" >&2; exit 1; }
   # A server that did not come up (a display number still in use by one
   # shutting down) is reported apart, so the run is tried again.
@@ -57,21 +64,68 @@ if [[ "${1:-}" == --inside ]]; then
   xdotool key --clearmodifiers r Up Down
   sleep 0.5
 
-  # The photo is fitted into the view and centred in it, so the spot at the
-  # photo's centre lies at the view's centre: below the toolbar (44 pixels)
-  # and the option strip (about 32), above the status bar (24). The spot
-  # remover's 15-pixel square forgives a few pixels of error.
-  top=$((44 + 32))
-  x=$((X + WIDTH / 2))
-  y=$((Y + top + (HEIGHT - top - 24) / 2))
-  xdotool mousemove --sync "$x" "$y" click 1
-  sleep 1  # the repair runs on the worker thread
-  xdotool key --clearmodifiers ctrl+s
-  deadline=$((SECONDS + 10))
-  until ! cmp -s "$work/photo.png" "$work/spotted.png"; do
-    ((SECONDS < deadline)) || fail "Ctrl+S did not save the photo"
-    sleep 0.1
+  # The photo is fitted into the view and centred in it: below the toolbar
+  # (44 pixels) and the option strip (about 32), above the status bar (24).
+  # The spot remover's 15-pixel square and stroke forgive a pixel or two.
+  top=$((44 + 32)) viewHeight=$((HEIGHT - 44 - 32 - 24))
+  # screen X Y of photo pixel (x, y): prints "X Y".
+  on_screen() {
+    awk -v x="$1" -v y="$2" -v X="$X" -v Y="$Y" -v top="$top" -v w="$WIDTH" -v h="$viewHeight" 'BEGIN {
+      zoom = w / 240; if (h / 160 < zoom) zoom = h / 160
+      printf "%d %d\n", X + (w - 240 * zoom) / 2 + (x + 0.5) * zoom, Y + top + (h - 160 * zoom) / 2 + (y + 0.5) * zoom }'
+  }
+  shot() { [[ -n "${CORVANE_E2E_SHOTS:-}" ]] && import -window root "$CORVANE_E2E_SHOTS/$1.png" || true; }
+  # The image view as the screen shows it, into $work/$1.png.
+  view_shot() { import -window root -crop "${WIDTH}x${viewHeight}+${X}+$((Y + top))" +repage "$work/$1.png"; }
+  # Saves with Ctrl+S (over the photo's file) and keeps a copy of it as $1.
+  # (The program saves only a changed photo; a save gives up the history's
+  # steps older than the one on screen.)
+  save_as() {
+    local before deadline=$((SECONDS + 10))
+    before=$(stat -L -c %y "$work/photo.png")
+    xdotool key --clearmodifiers ctrl+s
+    until [[ "$(stat -L -c %y "$work/photo.png")" != "$before" ]]; do
+      ((SECONDS < deadline)) || fail "Ctrl+S did not save the photo ($1)"
+      sleep 0.1
+    done
+    sleep 0.2  # the file is written in one go, but let the writer finish
+    cp "$work/photo.png" "$1"
+  }
+
+  # The healing stroke: Shift down, press at the hair's start, move along its
+  # corners in small steps (the stroke engine samples every 10 ms), release.
+  shot before
+  view_shot view_before
+  mapfile -t corners < <("$check" hair)
+  IFS=, read -r x0 y0 <<<"${corners[0]}"
+  xdotool keydown shift
+  xdotool mousemove --sync $(on_screen "$x0" "$y0") mousedown 1
+  for ((i = 1; i < ${#corners[@]}; ++i)); do
+    IFS=, read -r xa ya <<<"${corners[i - 1]}"
+    IFS=, read -r xb yb <<<"${corners[i]}"
+    for s in $(seq 1 12); do
+      xdotool mousemove $(on_screen $((xa + (xb - xa) * s / 12)) $((ya + (yb - ya) * s / 12)))
+      sleep 0.03
+    done
   done
+  sleep 0.2
+  shot during
+  xdotool mouseup 1 keyup shift
+  sleep 1  # the healing runs on the worker thread
+  shot after
+
+  # Ctrl+Z takes the one step back, Ctrl+Y brings it again.
+  xdotool key --clearmodifiers ctrl+z
+  sleep 0.5
+  view_shot view_undone
+  xdotool key --clearmodifiers ctrl+y
+  sleep 0.5
+  save_as "$work/stroked.png"
+
+  # A plain click removes the spot at the photo's centre.
+  xdotool mousemove --sync $(on_screen 120 80) click 1
+  sleep 1  # the repair runs on the worker thread
+  save_as "$work/spotted.png"
   [[ ! -e "$work/photo-é.png" ]] || fail "the photo was saved under another name"
   xdotool key --clearmodifiers Escape  # Exit: nothing unsaved, so no question
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -106,7 +160,7 @@ export LSAN_OPTIONS="suppressions=$here/e2e/lsan.supp:print_suppressions=0${LSAN
 # The program gets the Latin-1 name; the checks read it through a plain one.
 mv "$work/photo.png" "$work/photo-$(printf '\xe9').png"
 ln -s "photo-$(printf '\xe9').png" "$work/photo.png"
-cp "$work/photo.png" "$work/spotted.png"
+cp "$work/photo.png" "$work/input.png"
 
 status=75
 for attempt in 1 2 3; do
@@ -115,15 +169,17 @@ for attempt in 1 2 3; do
   # A display number away from the usual :99, which a server that has just
   # ended may still hold; -noreset keeps the server from resetting (and
   # refusing connections meanwhile) each time its last client leaves.
-  xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" bash "$0" --inside "$program" "$work" ||
+  xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" bash "$0" --inside "$program" "$work" "$check" ||
     status=$?
 done
 if ((status == 0)); then
-  "$check" check "$work/clean.png" "$work/spotted.png" "$work/photo.png" || status=1
+  "$check" stroke "$work/clean.png" "$work/input.png" "$work/stroked.png" || status=1
+  "$check" same "$work/view_before.png" "$work/view_undone.png" || status=1
+  "$check" check "$work/clean.png" "$work/stroked.png" "$work/spotted.png" || status=1
 fi
 if ((status != 0)); then
   echo "---- program output"; cat "$work/program.out" 2>/dev/null || true
   echo "---- log"; tail -n 40 "$work/log/CorvaneLoader.log" 2>/dev/null || true
   exit 1
 fi
-echo "PASS: the spot was repaired and saved"
+echo "PASS: the hair was healed along the stroke and undone, and the spot was repaired"

@@ -1,14 +1,23 @@
 // Helper of the end-to-end run of the real program: makes the photo with a
-// dark spot the run repairs, and checks the photo the program saved.
+// dark spot and a hair the run repairs, and checks the photos the program saved.
 //
 //   e2e_pixelcheck make  CLEAN SPOTTED        writes both photos (PNG)
 //   e2e_pixelcheck check CLEAN SPOTTED SAVED  exit 0 when SAVED has the spot
 //                                             repaired and nothing else changed
+//   e2e_pixelcheck stroke CLEAN SPOTTED SAVED exit 0 when SAVED has the hair
+//                                             healed, nothing changed away
+//                                             from it, and the spot still there
+//   e2e_pixelcheck same A B                   exit 0 when A and B have the
+//                                             same pixels
+//   e2e_pixelcheck hair                       prints the hair's corners, "x,y" a line
 //
 // The photo is 240 x 160 pixels: soft gradients with a fine texture, as a
 // sky or a wall in a photograph, and in SPOTTED a dark spot of radius 3 at
-// its centre (120, 80), row 0 at the top.
+// its centre (120, 80) and a dark hair 3 pixels wide along a bent line
+// (kHair), row 0 at the top.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +34,25 @@ constexpr int kSpotRadius = 3;
 // A click may land a few image pixels beside the spot; the spot remover's
 // square (15 pixels) then still covers it. Nothing farther away may change.
 constexpr int kRepairRadius = 14;
+
+// The hair's corners, and how far from its line a healing stroke along it
+// may change pixels: half the spot size 15 and room for a hand that is a
+// pixel or two off.
+constexpr int kHair[][2] = {{20, 30}, {110, 42}, {205, 24}};
+constexpr double kHairHalfWidth = 1.5;
+constexpr double kStrokeReach = 8.0 + 3.0;
+
+double HairDistance(int x, int y)
+{
+    double best = 1e9;
+    for (std::size_t i = 1; i < std::size(kHair); ++i) {
+        const double ax = kHair[i - 1][0], ay = kHair[i - 1][1], bx = kHair[i][0], by = kHair[i][1];
+        const double dx = bx - ax, dy = by - ay;
+        const double t = std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        best = std::min(best, std::hypot(x - (ax + t * dx), y - (ay + t * dy)));
+    }
+    return best;
+}
 
 int Texture(int x, int y)
 {
@@ -56,6 +84,9 @@ int Make(const char* cleanPath, const char* spottedPath)
     for (int y = kSpotY - kSpotRadius; y <= kSpotY + kSpotRadius; ++y)
         for (int x = kSpotX - kSpotRadius; x <= kSpotX + kSpotRadius; ++x)
             if (InCircle(x, y, kSpotRadius)) spotted.setPixel(x, y, qRgb(25, 20, 18));
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            if (HairDistance(x, y) <= kHairHalfWidth) spotted.setPixel(x, y, qRgb(30, 24, 22));
     if (!clean.save(QString::fromLocal8Bit(cleanPath), "PNG") ||
         !spotted.save(QString::fromLocal8Bit(spottedPath), "PNG")) {
         std::fprintf(stderr, "cannot write the photos\n");
@@ -69,15 +100,19 @@ int ChannelDistance(QRgb a, QRgb b)
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
 }
 
+QImage Load(const char* path) { return QImage(QString::fromLocal8Bit(path)).convertToFormat(QImage::Format_RGB888); }
+
+bool SameSizes(const QImage& clean, const QImage& spotted, const QImage& saved)
+{
+    if (!saved.isNull() && saved.size() == spotted.size() && clean.size() == spotted.size()) return true;
+    std::fprintf(stderr, "saved photo missing or of another size\n");
+    return false;
+}
+
 int Check(const char* cleanPath, const char* spottedPath, const char* savedPath)
 {
-    const QImage clean = QImage(QString::fromLocal8Bit(cleanPath)).convertToFormat(QImage::Format_RGB888);
-    const QImage spotted = QImage(QString::fromLocal8Bit(spottedPath)).convertToFormat(QImage::Format_RGB888);
-    const QImage saved = QImage(QString::fromLocal8Bit(savedPath)).convertToFormat(QImage::Format_RGB888);
-    if (saved.isNull() || saved.size() != spotted.size() || clean.size() != spotted.size()) {
-        std::fprintf(stderr, "saved photo missing or of another size\n");
-        return 1;
-    }
+    const QImage clean = Load(cleanPath), spotted = Load(spottedPath), saved = Load(savedPath);
+    if (!SameSizes(clean, spotted, saved)) return 1;
     int changedOutside = 0, changedInside = 0;
     double spotDistance = 0.0, spotDistanceBefore = 0.0;
     int spotPixels = 0;
@@ -101,12 +136,55 @@ int Check(const char* cleanPath, const char* spottedPath, const char* savedPath)
     return repaired && changedOutside == 0 ? 0 : 1;
 }
 
+// The hair is healed: its pixels lie within a few levels of the clean photo
+// (mean) and none stays dark; nothing farther than a stroke's reach from it
+// changed, so the spot is still there.
+int CheckStroke(const char* cleanPath, const char* spottedPath, const char* savedPath)
+{
+    const QImage clean = Load(cleanPath), spotted = Load(spottedPath), saved = Load(savedPath);
+    if (!SameSizes(clean, spotted, saved)) return 1;
+    int changedAway = 0, hairPixels = 0, stillDark = 0;
+    double distance = 0.0, before = 0.0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const double d = HairDistance(x, y);
+            if (d > kStrokeReach) changedAway += saved.pixel(x, y) != spotted.pixel(x, y) ? 1 : 0;
+            if (d > kHairHalfWidth) continue;
+            ++hairPixels;
+            distance += ChannelDistance(saved.pixel(x, y), clean.pixel(x, y));
+            before += ChannelDistance(spotted.pixel(x, y), clean.pixel(x, y));
+            stillDark += ChannelDistance(saved.pixel(x, y), clean.pixel(x, y)) > 90 ? 1 : 0;
+        }
+    std::printf("hair pixels %d: distance to the clean photo %.1f (was %.1f), still dark %d; changed away from it: %d\n",
+                hairPixels, distance / hairPixels, before / hairPixels, stillDark, changedAway);
+    return distance < 0.1 * before && stillDark == 0 && changedAway == 0 ? 0 : 1;
+}
+
+int Same(const char* aPath, const char* bPath)
+{
+    const QImage a = Load(aPath), b = Load(bPath);
+    const bool same = !a.isNull() && a == b;
+    std::printf("%s and %s %s\n", aPath, bPath, same ? "have the same pixels" : "differ");
+    return same ? 0 : 1;
+}
+
+int PrintHair()
+{
+    for (const auto& corner : kHair) std::printf("%d,%d\n", corner[0], corner[1]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && QString::fromLatin1(argv[1]) == QLatin1String("make")) return Make(argv[2], argv[3]);
-    if (argc == 5 && QString::fromLatin1(argv[1]) == QLatin1String("check")) return Check(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: %s make CLEAN SPOTTED | check CLEAN SPOTTED SAVED\n", argv[0]);
+    const QString command = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    if (argc == 4 && command == QLatin1String("make")) return Make(argv[2], argv[3]);
+    if (argc == 5 && command == QLatin1String("check")) return Check(argv[2], argv[3], argv[4]);
+    if (argc == 5 && command == QLatin1String("stroke")) return CheckStroke(argv[2], argv[3], argv[4]);
+    if (argc == 4 && command == QLatin1String("same")) return Same(argv[2], argv[3]);
+    if (argc == 2 && command == QLatin1String("hair")) return PrintHair();
+    std::fprintf(stderr, "usage: %s make CLEAN SPOTTED | check CLEAN SPOTTED SAVED | stroke CLEAN SPOTTED SAVED |"
+                         " same A B | hair\n", argv[0]);
     return 2;
 }
