@@ -269,7 +269,7 @@ TEST_F(BatchTool, KeepsNoUndoCopiesAndLogsASummaryPerPhoto)
     text << log.rdbuf();
     EXPECT_NE(text.str().find("INFO corvane-batch RunBatch: '" + Path("in.bmp").toStdString() + "' saved as '" +
                               Path("many.bmp").toStdString() +
-                              "': 40 spots removed, 0 red-eye rectangles treated, 0 turns and flips, "),
+                              "': 40 spots removed, 0 strokes healed, 0 red-eye rectangles treated, 0 turns and flips, "),
               std::string::npos)
         << text.str();
 }
@@ -285,6 +285,60 @@ TEST_F(BatchTool, ASpotWhollyOutsideThePhotoFailsThatPhoto)
     EXPECT_FALSE(QFile::exists(Path("out.png")));
     // A square that reaches into the photo from outside is repaired.
     EXPECT_EQ(Batch({"--spot", "-7,-7", Path("in.png"), Path("out.png")}).status, 0);
+}
+
+TEST_F(BatchTool, HealsAHairAlongAStrokeInOrderWithTheSpots)
+{
+    // A dark hair along row 40 from column 20 to 140, and dust at (80, 42)
+    // on it: the spot removed after the stroke sees the healed hair.
+    QImage photo = MakePhoto(160, 100);
+    for (int x = 20; x <= 140; ++x)
+        for (int y = 39; y <= 41; ++y) photo.setPixel(x, y, qRgb(20, 15, 12));
+    ASSERT_TRUE(photo.save(Path("in.png")));
+    const RunResult run = Batch({"--stroke", "9:20,40:80,40:140,40", "--spot", "80,42,7", Path("in.png"), Path("out.png")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage out = QImage(Path("out.png")).convertToFormat(QImage::Format_RGB888);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 160; ++x) {
+            const bool nearHair = x >= 15 && x <= 145 && y >= 35 && y <= 45;
+            if (!nearHair) {
+                ASSERT_EQ(out.pixel(x, y), photo.pixel(x, y)) << x << "," << y;
+            }
+        }
+    for (int x = 20; x <= 140; ++x) EXPECT_LT(Difference(out.pixel(x, 40), photo.pixel(x, 34)), 45) << x;
+
+    // The same repairs one by one, in that order, give the very same photo.
+    ASSERT_EQ(Batch({"--stroke", "9:20,40:80,40:140,40", Path("in.png"), Path("step.png")}).status, 0);
+    ASSERT_EQ(Batch({"--spot", "80,42,7", Path("step.png"), Path("steps.png")}).status, 0);
+    EXPECT_EQ(QImage(Path("steps.png")).convertToFormat(QImage::Format_RGB888), out);
+}
+
+TEST_F(BatchTool, RefusesAbsurdStrokesAndFailsAPhotoAStrokeMisses)
+{
+    ASSERT_TRUE(MakePhoto(60, 40).save(Path("in.png")));
+    std::string tooMany = "9";
+    for (int i = 0; i <= 10000; ++i) tooMany += ":10,10";
+    const std::pair<std::string, const char*> refused[] = {
+        {"0:10,10", "--stroke: the size 0 is not 1 to 500"},
+        {"501:10,10", "--stroke: the size 501 is not 1 to 500"},
+        {tooMany, "--stroke: more than 10000 points"},
+        {"9", "--stroke takes SIZE:X1,Y1[:X2,Y2...]: 9"},
+        {"9:10,10:", "--stroke takes SIZE:X1,Y1[:X2,Y2...]"},
+        {"9:10;10", "--stroke takes SIZE:X1,Y1[:X2,Y2...]"},
+        {"nine:10,10", "--stroke takes SIZE:X1,Y1[:X2,Y2...]"},
+    };
+    for (const auto& [stroke, reason] : refused) {
+        const RunResult run = Batch({"--stroke", QString::fromStdString(stroke), Path("in.png"), Path("out.png")});
+        EXPECT_EQ(run.status, 2) << stroke.substr(0, 40);
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    }
+    const RunResult outside = Batch({"--stroke", "9:-20,-20:-20,90", Path("in.png"), Path("out.png")});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("the stroke from -20,-20 to -20,90 lies wholly outside the 60x40 photo"), std::string::npos)
+        << outside.err;
+    EXPECT_FALSE(QFile::exists(Path("out.png")));
+    // One point heals a disk; a stroke that reaches in from outside heals its part.
+    EXPECT_EQ(Batch({"--stroke", "9:30,20", "--stroke", "9:-4,-20:-4,90", Path("in.png"), Path("out.png")}).status, 0);
 }
 
 TEST_F(BatchTool, TakesOnlyRegularSpotsFilesOfSaneSizeAndLines)

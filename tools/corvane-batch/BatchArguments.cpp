@@ -4,6 +4,7 @@
 #include <iterator>
 #include <map>
 #include <string_view>
+#include <variant>
 
 #include "platform/TextConvert.h"
 
@@ -19,12 +20,13 @@ std::wstring Resolve(const std::string& path, const std::wstring& baseFolder)
 }
 
 // What the command line holds before the spots and its form are settled:
-// spots stay text until the last --size is known.
+// spots stay text until the last --size is known; strokes, whose size is
+// their own, are read at once and keep their place among them.
 struct Gathered {
     BatchArguments result;
     std::wstring baseFolder;
     int size{15};
-    std::vector<std::string> spotTexts;
+    std::vector<std::variant<std::string, Stroke>> repairs;
     std::optional<std::wstring> spotsFile;
     std::vector<std::string> positional;
 };
@@ -43,7 +45,15 @@ bool TakeSize(const std::string& value, Gathered& gathered, std::string& error)
 
 bool TakeSpot(const std::string& value, Gathered& gathered, std::string&)
 {
-    gathered.spotTexts.push_back(value);  // parsed once the last --size is known
+    gathered.repairs.emplace_back(value);  // parsed once the last --size is known
+    return true;
+}
+
+bool TakeStroke(const std::string& value, Gathered& gathered, std::string& error)
+{
+    std::optional<Stroke> stroke = ParseStroke(value, error);
+    if (!stroke) return false;
+    gathered.repairs.emplace_back(std::move(*stroke));
     return true;
 }
 
@@ -132,6 +142,7 @@ constexpr OptionSpec kOptions[] = {
     {"--size", true, &TakeSize},
     {"--spot", true, &TakeSpot},
     {"--spots-file", true, &TakeSpotsFile},
+    {"--stroke", true, &TakeStroke},
     {"--redeye", true, &TakeRedeye},
     {"--rotate", true, &TakeRotate},
     {"--flip", true, &TakeFlip},
@@ -182,22 +193,27 @@ std::optional<Gathered> Gather(const std::vector<std::string>& args, const std::
     return gathered;
 }
 
-// The spots of the command line, then those of the spots file, each without
-// a size taking the last --size.
-bool CollectSpots(Gathered& gathered, std::string& error)
+// The spots and strokes of the command line in their order, then the spots
+// of the spots file, each spot without a size taking the last --size.
+bool CollectRepairs(Gathered& gathered, std::string& error)
 {
-    std::vector<Spot>& spots = gathered.result.spots;
-    for (const std::string& text : gathered.spotTexts) {
+    std::vector<Repair>& repairs = gathered.result.repairs;
+    for (auto& given : gathered.repairs) {
+        if (Stroke* stroke = std::get_if<Stroke>(&given)) {
+            repairs.emplace_back(std::move(*stroke));
+            continue;
+        }
+        const std::string& text = std::get<std::string>(given);
         const auto spot = ParseSpot(text, gathered.size);
         if (!spot)
             return error = "--spot takes X,Y or X,Y,SIZE (SIZE 1 to " + std::to_string(MaxSpotSize()) + "): " + text,
                    false;
-        spots.push_back(*spot);
+        repairs.emplace_back(*spot);
     }
     if (!gathered.spotsFile) return true;
     const auto fromFile = ReadSpotsFile(*gathered.spotsFile, gathered.size, error);
     if (!fromFile) return false;
-    spots.insert(spots.end(), fromFile->begin(), fromFile->end());
+    repairs.insert(repairs.end(), fromFile->begin(), fromFile->end());
     return true;
 }
 
@@ -249,14 +265,19 @@ const char* UsageText()
            "       corvane-batch [options] -o DIR IN...\n"
            "       corvane-batch --info FILE\n"
            "       corvane-batch --help | --version\n"
-           "Removes dust spots and red eyes from photos, turns and mirrors them, and saves them.\n"
+           "Removes dust spots, hairs, scratches and red eyes from photos, turns and mirrors\n"
+           "them, and saves them.\n"
            "  --size N                 spot size for spots without one (1-500, default 15)\n"
            "  --spot X,Y[,SIZE]        a spot to remove; image pixels, row 0 at the top\n"
            "  --spots-file FILE        one X,Y[,SIZE] per line; '#' starts a comment\n"
+           "  --stroke SIZE:X1,Y1:X2,Y2[:...]\n"
+           "                           heal along a path (a hair, a scratch) as wide as a\n"
+           "                           spot of SIZE (1-500); 1 to 10000 points\n"
            "  --redeye X0,Y0,X1,Y1[,AMOUNT]\n"
            "                           darken the red pupils in the rectangle from X0,Y0 up to\n"
            "                           but not including X1,Y1 (image pixels, row 0 at the top)\n"
            "                           by AMOUNT per cent (1-100, default 1); after the spots\n"
+           "                           and strokes\n"
            "  --rotate left|right      a quarter turn, after the repairs\n"
            "  --flip h|v               a mirror, after the repairs\n"
            "  --quality 1-100          JPEG quality (default 100)\n"
@@ -281,7 +302,7 @@ std::optional<BatchArguments> ParseArguments(const std::vector<std::string>& arg
     std::optional<Gathered> gathered = Gather(args, baseFolder, error);
     if (!gathered) return std::nullopt;
     const Command command = gathered->result.command;
-    if (command != Command::Help && command != Command::Version && !CollectSpots(*gathered, error)) return std::nullopt;
+    if (command != Command::Help && command != Command::Version && !CollectRepairs(*gathered, error)) return std::nullopt;
     return ChooseForm(*gathered, error);
 }
 

@@ -6,23 +6,29 @@
 //   corvane-batch --info FILE
 //   corvane-batch --help | --version
 //
-// Spots and red-eye rectangles are in image pixels with row 0 at the top of
-// the photo as it was opened (as the spot remover reports a click and the
-// red-eye tool a drag). The repairs come first: the spots in the order given
-// (command line, then spots file), then the red-eye rectangles in the order
-// given; then the turns and flips in the order given.
+// Spots, strokes and red-eye rectangles are in image pixels with row 0 at the
+// top of the photo as it was opened (as the spot remover reports a click or a
+// drag and the red-eye tool a drag). The repairs come first: the spots and
+// strokes in the order given (the --spot and --stroke options of the command
+// line, then the spots file), then the red-eye rectangles in the order given;
+// then the turns and flips in the order given.
 //
 // Each option is one row of the option table in BatchArguments.cpp: a new
 // option is a new row and a function that takes its value.
 
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "RedeyeRect.h"
 #include "SpotList.h"
+#include "StrokeList.h"
 
 namespace CorvaneBatch {
+
+/// One repair: a spot to remove or a stroke to heal along.
+using Repair = std::variant<Spot, Stroke>;
 
 /// One turn or flip, in command-line order.
 enum class Transform { RotateLeft, RotateRight, FlipHorizontal, FlipVertical };
@@ -38,7 +44,7 @@ enum class Command {
 /// Everything the command line asks for.
 struct BatchArguments {
     Command command{Command::Repair};
-    std::vector<Spot> spots;
+    std::vector<Repair> repairs;   ///< spots and strokes, in the order they are made
     std::vector<RedeyeRect> redeyes;
     std::vector<Transform> transforms;
     int quality{100};              ///< JPEG quality

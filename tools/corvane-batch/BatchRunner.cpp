@@ -1,10 +1,12 @@
 #include "BatchRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <variant>
 
 #include <exiv2/exiv2.hpp>
 
@@ -16,6 +18,7 @@
 #include "io/ScopedEncoderOptionsProvider.h"
 #include "operations/OptGuids.h"
 #include "operations/OptParam_Flip.h"
+#include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_Rotate.h"
 #include "operations/OptParam_SpotRemoval.h"
@@ -91,16 +94,45 @@ bool RunOperation(const OPTGUID& kind, const wchar_t* nameKey, std::unique_ptr<I
     return theApp.m_OptHistory.Current() == operation;
 }
 
-bool RemoveSpots(const std::vector<Spot>& spots)
+std::wstring Where(const POINT& point) { return std::to_wstring(point.x) + L"," + std::to_wstring(point.y); }
+
+std::unique_ptr<OptParam_SpotRemoval> SpotRecord(const Spot& spot)
 {
-    for (const Spot& spot : spots) {
-        auto param = std::make_unique<OptParam_SpotRemoval>();
-        param->m_nSpotSize = spot.size;
-        param->m_nX = spot.x;
-        param->m_nY = spot.y;
-        if (!RunOperation(OPTGUID_SPOTREMOVAL, L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL", std::move(param))) {
-            PrintError(L"the spot at " + std::to_wstring(spot.x) + L"," + std::to_wstring(spot.y) +
-                       L" could not be removed");
+    auto param = std::make_unique<OptParam_SpotRemoval>();
+    param->m_nSpotSize = spot.size;
+    param->m_nX = spot.x;
+    param->m_nY = spot.y;
+    return param;
+}
+
+std::unique_ptr<OptParam_HealingStroke> StrokeRecord(const Stroke& stroke)
+{
+    auto param = std::make_unique<OptParam_HealingStroke>();
+    param->m_nSpotSize = stroke.size;
+    param->m_Path = stroke.path;
+    return param;
+}
+
+// How a repair is named in messages: "the spot at X,Y" or "the stroke from
+// X1,Y1 to Xn,Yn".
+std::wstring Describe(const Repair& repair)
+{
+    if (const Spot* spot = std::get_if<Spot>(&repair)) return L"the spot at " + Where(POINT{spot->x, spot->y});
+    const std::vector<POINT>& path = std::get<Stroke>(repair).path;
+    if (path.size() == 1) return L"the stroke at " + Where(path.front());
+    return L"the stroke from " + Where(path.front()) + L" to " + Where(path.back());
+}
+
+bool MakeRepairs(const std::vector<Repair>& repairs)
+{
+    for (const Repair& repair : repairs) {
+        const bool done =
+            std::holds_alternative<Spot>(repair)
+                ? RunOperation(OPTGUID_SPOTREMOVAL, L"IDS_VELMIRA_OPERATION_NAME_SPOTREMOVAL", SpotRecord(std::get<Spot>(repair)))
+                : RunOperation(OPTGUID_HEALINGSTROKE, L"IDS_VELMIRA_OPERATION_NAME_HEALINGSTROKE",
+                               StrokeRecord(std::get<Stroke>(repair)));
+        if (!done) {
+            PrintError(Describe(repair) + L" could not be repaired");
             return false;
         }
     }
@@ -171,27 +203,33 @@ std::pair<long, long> EditedSize()
 
 std::wstring SizeText(long width, long height) { return std::to_wstring(width) + L"x" + std::to_wstring(height); }
 
-// True when some pixel of the spot's square lies inside a `width` x `height`
-// photo (64-bit, so that no coordinate can overflow).
-bool TouchesPhoto(const Spot& spot, long width, long height)
+// True when the repair changes some pixel of a `width` x `height` photo: a
+// pixel of a spot's square (64-bit, so that no coordinate can overflow) or of
+// a stroke's area lies inside it.
+bool TouchesPhoto(const Repair& repair, long width, long height)
 {
-    const long long half = spot.size / 2;
-    return spot.x + half >= 0 && spot.x - half < width && spot.y + half >= 0 && spot.y - half < height;
+    if (const Spot* spot = std::get_if<Spot>(&repair)) {
+        const long long half = spot->size / 2;
+        return spot->x + half >= 0 && spot->x - half < width && spot->y + half >= 0 && spot->y - half < height;
+    }
+    return StrokeRecord(std::get<Stroke>(repair))->ReachesImage(width, height);
 }
 
-// Reports every spot that misses the open `width` x `height` photo entirely
-// (the first few by position); true when all of them touch it.
-bool AllSpotsTouchThePhoto(const std::vector<Spot>& spots, const std::wstring& input, long width, long height)
+// Reports every spot and stroke that misses the open `width` x `height`
+// photo entirely (the first few by position); true when all of them touch it.
+bool AllSpotsAndStrokesTouchThePhoto(const std::vector<Repair>& repairs, const std::wstring& input, long width,
+                                     long height)
 {
     constexpr std::size_t kShown = 5;
     std::size_t missing = 0;
-    for (const Spot& spot : spots) {
-        if (TouchesPhoto(spot, width, height)) continue;
+    for (const Repair& repair : repairs) {
+        if (TouchesPhoto(repair, width, height)) continue;
         if (++missing <= kShown)
-            PrintError(input + L": the spot at " + std::to_wstring(spot.x) + L"," + std::to_wstring(spot.y) +
-                       L" lies wholly outside the " + SizeText(width, height) + L" photo");
+            PrintError(input + L": " + Describe(repair) + L" lies wholly outside the " + SizeText(width, height) +
+                       L" photo");
     }
-    if (missing > kShown) PrintError(input + L": " + std::to_wstring(missing - kShown) + L" more spots lie outside it");
+    if (missing > kShown)
+        PrintError(input + L": " + std::to_wstring(missing - kShown) + L" more spots and strokes lie outside it");
     return missing == 0;
 }
 
@@ -218,12 +256,12 @@ bool AllRedeyesTouchThePhoto(const std::vector<RedeyeRect>& redeyes, const std::
     return all;
 }
 
-// True when every spot and red-eye rectangle lies at least partly on the
+// True when every spot, stroke and red-eye rectangle lies at least partly on the
 // open photo; otherwise they are reported and the photo is not saved.
 bool AllRepairsTouchThePhoto(const BatchArguments& args, const std::wstring& input)
 {
     const auto [width, height] = EditedSize();
-    const bool spots = AllSpotsTouchThePhoto(args.spots, input, width, height);
+    const bool spots = AllSpotsAndStrokesTouchThePhoto(args.repairs, input, width, height);
     const bool redeyes = AllRedeyesTouchThePhoto(args.redeyes, input, width, height);
     if (spots && redeyes) return true;
     PrintError(input + L": nothing was saved");
@@ -243,22 +281,26 @@ private:
     int m_previous;
 };
 
-bool Repair(const BatchArguments& args)
+bool RepairAndTurn(const BatchArguments& args)
 {
     const QuietLog quiet;
-    return RemoveSpots(args.spots) && ReduceRedeyes(args.redeyes) && ApplyTransforms(args.transforms);
+    return MakeRepairs(args.repairs) && ReduceRedeyes(args.redeyes) && ApplyTransforms(args.transforms);
 }
 
 bool RunOne(const BatchArguments& args, const std::wstring& input, const std::wstring& output)
 {
     const DWORD start = GetTickCount();
     if (!theApp.SetEditImageFile(input.c_str())) return false;  // the message was printed
-    const bool saved = AllRepairsTouchThePhoto(args, input) && Repair(args) && Save(args, output);
+    const bool saved = AllRepairsTouchThePhoto(args, input) && RepairAndTurn(args) && Save(args, output);
     theApp.EndEditImageFile();
     if (!saved) return false;
+    const auto strokes = static_cast<std::size_t>(std::count_if(
+        args.repairs.begin(), args.repairs.end(), [](const auto& repair) { return std::holds_alternative<Stroke>(repair); }));
     WriteLog(LOG_LEVEL_INFO, kModule, L"RunBatch",
-             L"'%s' saved as '%s': %zu spots removed, %zu red-eye rectangles treated, %zu turns and flips, %u ms.",
-             input.c_str(), output.c_str(), args.spots.size(), args.redeyes.size(), args.transforms.size(),
+             L"'%s' saved as '%s': %zu spots removed, %zu strokes healed, %zu red-eye rectangles treated, %zu turns "
+             L"and flips, %u ms.",
+             input.c_str(), output.c_str(), args.repairs.size() - strokes, strokes, args.redeyes.size(),
+             args.transforms.size(),
              static_cast<unsigned>(GetTickCount() - start));
     std::printf("%s -> %s\n", WideToFileName(input).c_str(), WideToFileName(output).c_str());
     return true;
