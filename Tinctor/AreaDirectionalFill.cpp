@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "Tinctor/StructureTensor.h"
+
 namespace ImageProcess {
 
 namespace {
@@ -39,24 +41,12 @@ AreaDirectionalFill::AreaDirectionalFill(const ImageBuffer& image, const AreaMas
 
 void AreaDirectionalFill::MeasureDirection(const std::vector<POINT>& band)
 {
-    double xx = 0.0, xy = 0.0, yy = 0.0;
-    int count = 0;
+    StructureTensor tensor;
     for (const POINT& p : band) {
         double gx = 0.0, gy = 0.0;
-        if (!Gradient(p.x, p.y, gx, gy)) continue;
-        xx += gx * gx;
-        xy += gx * gy;
-        yy += gy * gy;
-        ++count;
+        if (Gradient(p.x, p.y, gx, gy)) tensor.Add(gx, gy);
     }
-    if (count == 0 || (xx + yy) / count < MinStructure) return;
-    const double trace = xx + yy;
-    m_coherence = std::sqrt((xx - yy) * (xx - yy) + 4.0 * xy * xy) / trace;
-    // The gradients point across the structure: the direction along it is
-    // the tensor's eigenvector of the smaller eigenvalue.
-    const double across = 0.5 * std::atan2(2.0 * xy, xx - yy);
-    m_alongX = -std::sin(across);
-    m_alongY = std::cos(across);
+    tensor.Direction(MinStructure, m_alongX, m_alongY, m_coherence);
 }
 
 // Central differences where both neighbours lie outside the area, one-sided
@@ -92,7 +82,7 @@ AreaDirectionalFill::Found AreaDirectionalFill::March(int x, int y, double stepX
         if (!ReadsOnlyOutside(x0, y0)) continue;
         found.found = true;
         found.distance = t;
-        found.colour = Sample(qx, qy);
+        found.colour = BilinearSample(m_image, qx, qy);
         return found;
     }
     return found;
@@ -104,21 +94,6 @@ bool AreaDirectionalFill::ReadsOnlyOutside(int x0, int y0) const
            !m_mask.Covers(x0 + 1, y0 + 1);
 }
 
-std::array<float, 3> AreaDirectionalFill::Sample(double x, double y) const
-{
-    const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
-    const double fx = x - x0, fy = y - y0;
-    const std::size_t bpp = static_cast<std::size_t>(m_image.bytesPerPixel);
-    const unsigned char* a = m_image.RowFromTop(y0) + static_cast<std::size_t>(x0) * bpp;
-    const unsigned char* b = m_image.RowFromTop(y0 + 1) + static_cast<std::size_t>(x0) * bpp;
-    std::array<float, 3> out{};
-    for (int c = 0; c < 3; ++c) {
-        const double upper = a[c] + fx * (a[bpp + c] - a[c]);
-        const double lower = b[c] + fx * (b[bpp + c] - b[c]);
-        out[c] = static_cast<float>(upper + fy * (lower - upper));
-    }
-    return out;
-}
 
 std::array<float, 3> AreaDirectionalFill::Pixel(int x, int y) const
 {

@@ -54,7 +54,6 @@ private:
     double Grey(int x, int y) const;
     Found March(int x, int y, double stepX, double stepY) const;
     bool ReadsOnlyOutside(int x0, int y0) const;
-    std::array<float, 3> Sample(double x, double y) const;
     std::array<float, 3> Pixel(int x, int y) const;
 
     const ImageBuffer& m_image;

@@ -5,41 +5,21 @@
 #include <cstddef>
 
 #include "Tinctor/RemoveSpotDetailMap.h"
-#include "Tinctor/RingMatch.h"
+#include "Tinctor/SourceMatch.h"
 
 namespace ImageProcess {
 
 namespace {
 
+using namespace SourceTuning;
+
 // The coarse search works on blocks small enough that the piece's radius
 // spans at most this many of them.
 constexpr double CoarseRadiusCells = 4.0;
-// Band width in cells at every scale: wide enough to see texture, narrow
-// enough to stay local.
-constexpr int MinBandCells = 2;
-constexpr int MaxBandCells = 3;
-// Fewer band cells than this give no reliable comparison.
-constexpr std::size_t MinComparableCells = 4;
-// Distinct coarse shifts refined at single pixels.
-constexpr std::size_t RefinedCandidates = 8;
-// The farthest candidate costs this much more than the nearest allowed one;
-// the search reaches this many radii (and at least MinReach pixels) beyond
-// the nearest.
-constexpr double DistanceWeight = 0.3;
+// The search reaches this many radii (and at least MinReach pixels) beyond
+// the nearest shift that clears the area.
 constexpr double ReachRadii = 3.0;
 constexpr double MinReach = 24.0;
-// Keeps equally good flat candidates ordered by distance.
-constexpr double CostFloor = 0.5;
-// Candidates costing up to this many times the best one share the texture.
-constexpr double BlendCostRatio = 2.0;
-constexpr std::size_t MaxBlendedSources = 6;
-// Pieces with a larger radius search every other shift at single pixels.
-constexpr double SparseSearchRadius = 3.0;
-// A shifted piece with a cell holding more than this many times the sharpest
-// detail of the band's cells (plus this much: grain, faint shading) would
-// bring in an object (see RemoveSpotDetailMap).
-constexpr double BusyFactor = 3.0;
-constexpr double BusyFloor = 100.0;
 
 int BandCells(double radius, int scale)
 {
@@ -100,7 +80,7 @@ void AreaSourceSearch::BuildLevel(Level& level, const RECT& footprint) const
     for (int j = 0; j < level.rows; ++j)
         for (int i = 0; i < level.columns; ++i) {
             const std::size_t c = static_cast<std::size_t>(j) * level.columns + i;
-            CellMean(m_originX + i * s, m_originY + j * s, s, &level.means[c * 3]);
+            BlockMean(m_image, m_originX + i * s, m_originY + j * s, s, &level.means[c * 3]);
         }
     const RECT& box = m_mask.box;
     const int top = std::max<int>(box.top, m_originY), bottom = std::min<int>(box.bottom, m_originY + level.rows * s);
@@ -178,22 +158,6 @@ void AreaSourceSearch::LimitDetail(Level& level) const
     }
 }
 
-// Large cells are averaged from a sparse grid of at most 4 x 4 samples, as
-// the spot search averages them.
-void AreaSourceSearch::CellMean(int x, int y, int scale, float* out) const
-{
-    const std::size_t bpp = static_cast<std::size_t>(m_image.bytesPerPixel);
-    const int samples = std::min(scale, 4);
-    const int step = scale / samples;
-    unsigned sum[3] = {0, 0, 0};
-    for (int sy = 0; sy < samples; ++sy) {
-        const unsigned char* p = m_image.RowFromTop(y + sy * step) + static_cast<std::size_t>(x) * bpp;
-        for (int sx = 0; sx < samples; ++sx, p += step * bpp)
-            for (int c = 0; c < 3; ++c) sum[c] += p[c];
-    }
-    const float inverse = 1.0f / static_cast<float>(samples * samples);
-    for (int c = 0; c < 3; ++c) out[c] = static_cast<float>(sum[c]) * inverse;
-}
 
 // A band cell's neighbours are taken on its side away from the area, whose
 // pixels hold the flaw.
@@ -240,9 +204,7 @@ bool AreaSourceSearch::IsBusy(const Level& level, SpotOffset offset) const
 
 double AreaSourceSearch::Penalised(double cost, SpotOffset offset) const
 {
-    const double span = std::max(m_farthest - m_nearest, 1.0);
-    const double farther = std::max(Length(offset) - m_nearest, 0.0) / span;
-    return (cost + CostFloor) * (1.0 + DistanceWeight * farther);
+    return PenalisedCost(cost, Length(offset), m_nearest, m_farthest);
 }
 
 // Every shift of the disk of candidates on the coarsest level, cheapest
@@ -307,22 +269,6 @@ std::optional<AreaSourceSearch::Candidate> AreaSourceSearch::Refine(Candidate ca
     return Candidate{offset, candidate.cost + Penalised(best, offset)};
 }
 
-double AreaSourceSearch::Variance(const Level& level)
-{
-    const std::size_t n = level.band.size();
-    if (n == 0) return 0.0;
-    double variance = 0.0;
-    for (int c = 0; c < 3; ++c) {
-        double sum = 0.0, squares = 0.0;
-        for (std::size_t k = 0; k < n; ++k) {
-            const double v = level.target[k * 3 + c];
-            sum += v;
-            squares += v * v;
-        }
-        variance += std::max(0.0, squares / n - (sum / n) * (sum / n));
-    }
-    return variance;
-}
 
 AreaPieceSource AreaSourceSearch::Find(double smoothFactor)
 {
@@ -333,8 +279,8 @@ AreaPieceSource AreaSourceSearch::Find(double smoothFactor)
         if (const std::optional<Candidate> candidate = Refine(start)) refined.push_back(*candidate);
     // A source with no texture matches the band as well as the band's own
     // texture is weak, at the levels a refined candidate's cost sums.
-    double smoothCost = Penalised(Variance(m_levels.front()), SpotOffset{});
-    if (m_levels.size() > 1 || m_latticeStep > 1) smoothCost += Penalised(Variance(m_levels.back()), SpotOffset{});
+    double smoothCost = Penalised(CellVariance(m_levels.front().target), SpotOffset{});
+    if (m_levels.size() > 1 || m_latticeStep > 1) smoothCost += Penalised(CellVariance(m_levels.back().target), SpotOffset{});
     std::vector<BlendCandidate> costs{BlendCandidate{smoothFactor * smoothCost, true}};
     for (const Candidate& candidate : refined) costs.push_back(BlendCandidate{candidate.cost, false});
     std::vector<std::size_t> order(costs.size());
@@ -383,15 +329,7 @@ float AreaSourceSearch::TypicalDeparture(const std::vector<AreaSourcePart>& part
                 m_image.RowFromTop(p.y + part.offset.dy) + static_cast<std::size_t>(p.x + part.offset.dx) * bpp;
             for (int c = 0; c < 3; ++c) source[k * 3 + c] += part.weight * pixel[c];
         }
-    float mean[3] = {0.0f, 0.0f, 0.0f};
-    for (std::size_t k = 0; k < n; ++k)
-        for (int c = 0; c < 3; ++c) mean[c] += (finest.target[k * 3 + c] - source[k * 3 + c]) / static_cast<float>(n);
-    std::vector<float> departure(n, 0.0f);
-    for (std::size_t k = 0; k < n; ++k)
-        for (int c = 0; c < 3; ++c)
-            departure[k] = std::max(departure[k], std::fabs(finest.target[k * 3 + c] - source[k * 3 + c] - mean[c]));
-    std::nth_element(departure.begin(), departure.begin() + static_cast<std::ptrdiff_t>(n / 2), departure.end());
-    return departure[n / 2];
+    return MedianDeparture(finest.target, source);
 }
 
 } // namespace ImageProcess

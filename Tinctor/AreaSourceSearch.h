@@ -93,7 +93,6 @@ private:
     void BuildLevel(Level& level, const RECT& footprint) const;
     void MarkBand(Level& level) const;
     void LimitDetail(Level& level) const;
-    void CellMean(int x, int y, int scale, float* out) const;
     double CellDetail(const Level& level, int cell, bool awayFromArea) const;
     double Cost(const Level& level, SpotOffset offset) const;
     bool IsAllowed(const Level& level, SpotOffset offset) const;
@@ -101,7 +100,6 @@ private:
     double Penalised(double cost, SpotOffset offset) const;
     std::vector<Candidate> CoarseSearch() const;
     std::optional<Candidate> Refine(Candidate candidate) const;
-    static double Variance(const Level& level);
     AreaSourcePart MakePart(SpotOffset offset, float weight) const;
     float TypicalDeparture(const std::vector<AreaSourcePart>& parts) const;
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "Tinctor/StructureTensor.h"
+
 namespace ImageProcess {
 
 namespace {
@@ -44,8 +46,7 @@ void RemoveSpotDirectionalFill::MeasureDirection()
     const int top = static_cast<int>(std::floor(m_disk.CenterY() - outer));
     const int bottom = static_cast<int>(std::ceil(m_disk.CenterY() + outer));
     const std::size_t bpp = static_cast<std::size_t>(m_image.bytesPerPixel);
-    double xx = 0.0, xy = 0.0, yy = 0.0;
-    int count = 0;
+    StructureTensor tensor;
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x) {
             const double d = std::hypot(x - m_disk.CenterX(), y - m_disk.CenterY());
@@ -53,37 +54,14 @@ void RemoveSpotDirectionalFill::MeasureDirection()
             const unsigned char* row = m_image.RowFromTop(y);
             const double gx = 0.5 * (Grey(row + (x + 1) * bpp) - Grey(row + (x - 1) * bpp));
             const double gy = 0.5 * (Grey(m_image.RowFromTop(y + 1) + x * bpp) - Grey(m_image.RowFromTop(y - 1) + x * bpp));
-            xx += gx * gx;
-            xy += gx * gy;
-            yy += gy * gy;
-            ++count;
+            tensor.Add(gx, gy);
         }
-    if (count == 0 || (xx + yy) / count < MinStructure) return;
-    const double trace = xx + yy;
-    const double spread = std::sqrt((xx - yy) * (xx - yy) + 4.0 * xy * xy);
-    m_coherence = spread / trace;
-    // The gradients point across the structure: the direction along it is
-    // the tensor's eigenvector of the smaller eigenvalue.
-    const double across = 0.5 * std::atan2(2.0 * xy, xx - yy);
-    m_alongX = -std::sin(across);
-    m_alongY = std::cos(across);
+    tensor.Direction(MinStructure, m_alongX, m_alongY, m_coherence);
 }
 
 std::array<float, 3> RemoveSpotDirectionalFill::Sample(double x, double y) const
 {
-    const int x0 = std::clamp(static_cast<int>(std::floor(x)), 0, m_image.width - 2);
-    const int y0 = std::clamp(static_cast<int>(std::floor(y)), 0, m_image.height - 2);
-    const double fx = std::clamp(x - x0, 0.0, 1.0), fy = std::clamp(y - y0, 0.0, 1.0);
-    const std::size_t bpp = static_cast<std::size_t>(m_image.bytesPerPixel);
-    const unsigned char* a = m_image.RowFromTop(y0) + x0 * bpp;
-    const unsigned char* b = m_image.RowFromTop(y0 + 1) + x0 * bpp;
-    std::array<float, 3> out{};
-    for (int c = 0; c < 3; ++c) {
-        const double upper = a[c] + fx * (a[bpp + c] - a[c]);
-        const double lower = b[c] + fx * (b[bpp + c] - b[c]);
-        out[c] = static_cast<float>(upper + fy * (lower - upper));
-    }
-    return out;
+    return BilinearSample(m_image, x, y);
 }
 
 std::array<float, 3> RemoveSpotDirectionalFill::At(int x, int y) const

@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "Tinctor/RemoveSpotStructureMap.h"
-#include "Tinctor/RingMatch.h"
+#include "Tinctor/SourceMatch.h"
 
 namespace ImageProcess {
 
@@ -17,33 +17,10 @@ namespace {
 // The coarse search works on blocks small enough that the disk's radius spans
 // at most this many of them.
 constexpr double CoarseRadiusCells = 8.0;
-// Ring width in cells at every scale: wide enough to see texture, narrow
-// enough to stay local.
-constexpr int MinRingCells = 2;
-constexpr int MaxRingCells = 3;
 // Half the diagonal of a cell, in cells: a ring cell's centre must be this
 // much farther out than the disk's rim so that no pixel of it is repaired.
 constexpr double HalfDiagonal = 0.7072;
-// Fewer usable ring cells than this give no reliable comparison.
-constexpr std::size_t MinComparableCells = 4;
-// Distinct coarse positions refined at full resolution.
-constexpr std::size_t RefinedCandidates = 8;
-// The farthest candidate costs this much more than the nearest allowed one.
-constexpr double DistanceWeight = 0.3;
-// Keeps equally good flat candidates ordered by distance.
-constexpr double CostFloor = 0.5;
-// Candidates costing up to this many times the best one share the texture.
-constexpr double BlendCostRatio = 2.0;
-constexpr std::size_t MaxBlendedSources = 6;
-// Spots with a larger radius search every other offset at full resolution.
-constexpr double SparseSearchRadius = 3.0;
-// A candidate whose disk holds a cell with more than this many times the fine
-// detail found next to the spot's disk (see BusyLimit), plus this much
-// (squared grey levels per pixel: grain, faint shading), carries an object the
-// spot's surroundings do not show. The factor leaves room for an edge that
-// crosses the ring and the disk alike, a little sharper in places.
-constexpr double BusyFactor = 3.0;
-constexpr double BusyFloor = 100.0;
+using namespace SourceTuning;
 // The cells next to the disk: the ring's cells this many cells deep, in this
 // many directions (sectors), of which structure through the disk reaches two
 // at least this many sectors apart.
@@ -101,7 +78,7 @@ double ThroughLevel(const SectorLevels& levels)
 int RingWidthCells(double radius, int scale)
 {
     const int cells = static_cast<int>(std::lround(radius / scale / 2.0));
-    return std::clamp(cells, MinRingCells, MaxRingCells);
+    return std::clamp(cells, MinBandCells, MaxBandCells);
 }
 
 double RingOuterRadius(double radius, int scale)
@@ -191,18 +168,7 @@ RemoveSpotSourceSearch::Candidate RemoveSpotSourceSearch::SmoothCandidate(const 
 
 double RemoveSpotSourceSearch::RingVariance(const Ring& ring)
 {
-    const std::size_t n = ring.cellX.size();
-    if (n == 0) return 0.0;
-    double variance = 0.0;
-    for (int c = 0; c < 3; ++c) {
-        double sum = 0.0, squares = 0.0;
-        for (std::size_t k = 0; k < n; ++k) {
-            sum += ring.target[k * 3 + c];
-            squares += static_cast<double>(ring.target[k * 3 + c]) * ring.target[k * 3 + c];
-        }
-        variance += std::max(0.0, squares / n - (sum / n) * (sum / n));
-    }
-    return variance;
+    return CellVariance(ring.target);
 }
 
 float RemoveSpotSourceSearch::SmoothFillDeparture() const
@@ -236,15 +202,7 @@ float RemoveSpotSourceSearch::TypicalDeparture(const Ring& ring, const std::vect
             CellMean(ring.cellX[k] + part.offset.dx, ring.cellY[k] + part.offset.dy, ring.scale, cell);
             for (int c = 0; c < 3; ++c) source[k * 3 + c] += part.weight * cell[c];
         }
-    float mean[3] = {0.0f, 0.0f, 0.0f};
-    for (std::size_t k = 0; k < n; ++k)
-        for (int c = 0; c < 3; ++c) mean[c] += (ring.target[k * 3 + c] - source[k * 3 + c]) / static_cast<float>(n);
-    std::vector<float> departure(n, 0.0f);
-    for (std::size_t k = 0; k < n; ++k)
-        for (int c = 0; c < 3; ++c)
-            departure[k] = std::max(departure[k], std::fabs(ring.target[k * 3 + c] - source[k * 3 + c] - mean[c]));
-    std::nth_element(departure.begin(), departure.begin() + static_cast<std::ptrdiff_t>(n / 2), departure.end());
-    return departure[n / 2];
+    return MedianDeparture(ring.target, source);
 }
 
 RemoveSpotSourceSearch::Ring RemoveSpotSourceSearch::BuildRing(int scale) const
@@ -343,32 +301,9 @@ double RemoveSpotSourceSearch::PatchCost(const Ring& ring, const std::vector<flo
     return match.Cost(ring.ringInPatch.size());
 }
 
-// Large cells are averaged from a sparse grid of at most 4 x 4 samples: enough
-// to compare textures, and it keeps the cost per cell bounded. Scales are
-// powers of two, so the samples are evenly spaced and their count (1, 4 or
-// 16) divides exactly.
 void RemoveSpotSourceSearch::CellMean(int x, int y, int scale, float out[3]) const
 {
-    const std::size_t bytesPerPixel = static_cast<std::size_t>(m_image.bytesPerPixel);
-    if (scale == 1) {
-        const unsigned char* p = m_image.RowFromTop(y) + static_cast<std::size_t>(x) * bytesPerPixel;
-        for (int c = 0; c < 3; ++c) out[c] = p[c];
-        return;
-    }
-    const int samples = std::min(scale, 4);
-    const int step = scale / samples;
-    const std::size_t stride = static_cast<std::size_t>(step) * bytesPerPixel;
-    unsigned sum[3] = {0, 0, 0};
-    for (int sy = 0; sy < samples; ++sy) {
-        const unsigned char* p = m_image.RowFromTop(y + sy * step) + static_cast<std::size_t>(x) * bytesPerPixel;
-        for (int sx = 0; sx < samples; ++sx, p += stride) {
-            sum[0] += p[0];
-            sum[1] += p[1];
-            sum[2] += p[2];
-        }
-    }
-    const float inverse = 1.0f / static_cast<float>(samples * samples);
-    for (int c = 0; c < 3; ++c) out[c] = static_cast<float>(sum[c]) * inverse;
+    BlockMean(m_image, x, y, scale, out);
 }
 
 bool RemoveSpotSourceSearch::IsAllowed(const Ring& ring, SpotOffset offset) const
@@ -387,9 +322,7 @@ double RemoveSpotSourceSearch::Cost(const Ring& ring, const float* source, std::
 
 double RemoveSpotSourceSearch::Penalised(double cost, SpotOffset offset) const
 {
-    const double span = std::max(m_farthest - m_nearest, 1.0);
-    const double farther = std::max(Length(offset) - m_nearest, 0.0) / span;
-    return (cost + CostFloor) * (1.0 + DistanceWeight * farther);
+    return PenalisedCost(cost, Length(offset), m_nearest, m_farthest);
 }
 
 // At full resolution neighbouring offsets score nearly alike, so for all but

@@ -1,8 +1,14 @@
 #pragma once
-// Measures and conversions the quality benchmarks share: PSNR and SSIM over
-// a mask, medians, and the program's bottom-up 24-bit image form.
+// What the quality benchmarks share: PSNR and SSIM over a mask, medians and
+// paired medians over their results, random draws, the program's bottom-up
+// 24-bit image form, and their command line.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -65,6 +71,134 @@ inline double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+/// A uniform draw from [lo, hi).
+inline double Uniform(std::mt19937& rng, double lo, double hi)
+{
+    return lo + (hi - lo) * (static_cast<double>(rng()) / 4294967296.0);
+}
+
+/// The results a predicate selects. `Result` holds one score per method in
+/// `scores`.
+template <typename Result, typename Predicate>
+std::vector<const Result*> Select(const std::vector<Result>& results, Predicate predicate)
+{
+    std::vector<const Result*> group;
+    for (const Result& r : results)
+        if (predicate(r)) group.push_back(&r);
+    return group;
+}
+
+/// `pick` of each result's score of `method`.
+template <typename Result, typename Pick>
+std::vector<double> Collect(const std::vector<const Result*>& group, int method, Pick pick)
+{
+    std::vector<double> values;
+    for (const Result* r : group) values.push_back(pick(r->scores[method]));
+    return values;
+}
+
+/// Median of the per-result differences of `pick` between method 0 (the
+/// program's) and `method` (positive: the program's is better).
+template <typename Result, typename Pick>
+double PairedMedian(const std::vector<const Result*>& group, int method, Pick pick)
+{
+    std::vector<double> differences;
+    for (const Result* r : group) differences.push_back(pick(r->scores[0]) - pick(r->scores[method]));
+    return Median(differences);
+}
+
+/// The heading of a paired table: group, count, each method, then "vs" each
+/// method after the first.
+template <std::size_t Count>
+void PrintPairedHeading(const char* const (&methods)[Count])
+{
+    std::printf("%-22s %4s", "group", "n");
+    for (const char* m : methods) std::printf(" %10s", m);
+    for (std::size_t m = 1; m < Count; ++m) std::printf(" %10s", (std::string("vs ") + methods[m]).c_str());
+    std::printf("\n");
+}
+
+/// One row of a paired table: the group's name and size, the median of
+/// `pick` per method, then the paired medians of method 0 against each other
+/// (nothing for an empty group).
+template <typename Result, typename Pick>
+void PrintPairedRow(const char* name, const std::vector<const Result*>& group, Pick pick)
+{
+    if (group.empty()) return;
+    const std::size_t methods = group.front()->scores.size();
+    std::printf("%-22s %4zu", name, group.size());
+    for (std::size_t m = 0; m < methods; ++m) std::printf(" %10.2f", Median(Collect(group, static_cast<int>(m), pick)));
+    for (std::size_t m = 1; m < methods; ++m) std::printf(" %+10.2f", PairedMedian(group, static_cast<int>(m), pick));
+    std::printf("\n");
+}
+
+/// How far method 0's `pick` lies above the best other method's (negative:
+/// below it); `Result` holds one score per method in `scores`.
+template <typename Result, typename Pick>
+double Margin(const Result& r, Pick pick)
+{
+    double best = -1e300;
+    for (std::size_t m = 1; m < r.scores.size(); ++m) best = std::max(best, pick(r.scores[m]));
+    return pick(r.scores[0]) - best;
+}
+
+/// The `count` results where method 0 falls furthest below the best other
+/// method (see Margin), worst first.
+template <typename Result, typename Pick>
+std::vector<const Result*> Worst(const std::vector<Result>& results, std::size_t count, Pick pick)
+{
+    std::vector<const Result*> worst;
+    for (const Result& r : results) worst.push_back(&r);
+    std::sort(worst.begin(), worst.end(),
+              [&](const Result* a, const Result* b) { return Margin(*a, pick) < Margin(*b, pick); });
+    if (worst.size() > count) worst.resize(count);
+    return worst;
+}
+
+/// The command line of a quality benchmark: --set tuning|held-out|all,
+/// --quick, --list, --seed n, and --NAME folder for each folder it names.
+struct Options {
+    bool list{false};
+    bool quick{false};
+    std::string set{"tuning"};
+    unsigned seed{0};
+    std::map<std::string, std::string> folders;  ///< option name (without "--") -> folder
+
+    /// Reads the command line into the options (whose seed and folders hold
+    /// the defaults); false, with a message on standard error, for anything else.
+    bool Parse(int argc, char** argv)
+    {
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            const bool valued = i + 1 < argc;
+            if (arg == "--list") list = true;
+            else if (arg == "--quick") quick = true;
+            else if (arg == "--set" && valued) set = argv[++i];
+            else if (arg == "--seed" && valued) seed = static_cast<unsigned>(std::stoul(argv[++i]));
+            else if (arg.rfind("--", 0) == 0 && folders.count(arg.substr(2)) && valued) folders[arg.substr(2)] = argv[++i];
+            else {
+                std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
+                return false;
+            }
+        }
+        if (set == "tuning" || set == "held-out" || set == "all") return true;
+        std::fprintf(stderr, "--set takes tuning, held-out or all\n");
+        return false;
+    }
+};
+
+/// Runs `runSet(title, photos)` on the sets the options choose; the exit
+/// status: 0 when some set ran, 1 when no photo could be read.
+inline int RunSets(const Options& options, const std::vector<std::string>& tuning,
+                   const std::vector<std::string>& heldOut,
+                   const std::function<bool(const char*, const std::vector<std::string>&)>& runSet)
+{
+    bool any = false;
+    if (options.set != "held-out") any |= runSet("tuning", tuning);
+    if (options.set != "tuning") any |= runSet("held-out", heldOut);
+    return any ? 0 : 1;
 }
 
 /// An 8-bit 3-channel image in the program's form: bottom-up rows padded to

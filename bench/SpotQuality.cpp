@@ -60,6 +60,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -77,6 +78,13 @@
 #include "Tinctor/ImageProcess.h"
 
 namespace {
+
+using QualityMeasures::Collect;
+using QualityMeasures::Median;
+using QualityMeasures::Options;
+using QualityMeasures::Psnr;
+using QualityMeasures::Ssim;
+using QualityMeasures::Uniform;
 
 const std::vector<std::string>& TuningPhotos = QualityPhotos::Tuning;
 const std::vector<std::string>& HeldOutPhotos = QualityPhotos::HeldOut;
@@ -204,11 +212,6 @@ struct Result {
     cv::Mat foreignCrops;       ///< flawed / RemoveSpot / TELEA / NS / plain / clean / foreign map, when some method is foreign
     cv::Mat comparison;         ///< flawed / RemoveSpot / plain / TELEA / NS / clean
 };
-
-double Uniform(std::mt19937& rng, double lo, double hi)
-{
-    return lo + (hi - lo) * (static_cast<double>(rng()) / 4294967296.0);
-}
 
 int UniformInt(std::mt19937& rng, int lo, int hi)
 {
@@ -440,10 +443,6 @@ cv::Mat RepairWithInpaint(const cv::Mat& image, const Flaw& flaw, int method)
     return result;
 }
 
-using QualityMeasures::Median;
-using QualityMeasures::Psnr;
-using QualityMeasures::Ssim;
-
 bool Changed(const cv::Vec3b& before, const cv::Vec3b& after)
 {
     return before[0] != after[0] || before[1] != after[1] || before[2] != after[2];
@@ -618,13 +617,6 @@ Score ScoreRepair(const cv::Mat& clean, const cv::Mat& flawed, const cv::Mat& re
     return score;
 }
 
-template <typename Pick>
-std::vector<double> Collect(const std::vector<const Result*>& results, int method, Pick pick)
-{
-    std::vector<double> values;
-    for (const Result* r : results) values.push_back(pick(r->scores[method]));
-    return values;
-}
 
 void PrintGroup(const char* name, const std::vector<const Result*>& group)
 {
@@ -881,19 +873,12 @@ void SaveForeignCrops(const std::vector<Result>& results, const std::string& fol
 /// and `method` (positive: RemoveSpot is better).
 double PairedMedian(const std::vector<const Result*>& group, int method)
 {
-    std::vector<double> differences;
-    for (const Result* r : group) differences.push_back(r->scores[0].psnrDisk - r->scores[method].psnrDisk);
-    return Median(differences);
+    return QualityMeasures::PairedMedian(group, method, [](const Score& s) { return s.psnrDisk; });
 }
 
-/// The results a predicate selects.
-template <typename Predicate>
-std::vector<const Result*> Select(const std::vector<Result>& results, Predicate predicate)
+std::vector<const Result*> Select(const std::vector<Result>& results, const std::function<bool(const Result&)>& predicate)
 {
-    std::vector<const Result*> group;
-    for (const Result& r : results)
-        if (predicate(r)) group.push_back(&r);
-    return group;
+    return QualityMeasures::Select(results, predicate);
 }
 
 bool InSizeClass(const Result& r, int sizeClass)
@@ -936,17 +921,9 @@ void PrintPairedTable(const std::vector<Result>& results)
 {
     std::printf("\nPSNR in the disk (dB): medians per method, and medians of the per-flaw differences RemoveSpot"
                 " minus each other method (paired)\n");
-    std::printf("%-22s %4s", "group", "n");
-    for (const char* m : MethodNames) std::printf(" %10s", m);
-    for (int m = 1; m < MethodCount; ++m) std::printf(" %10s", (std::string("vs ") + MethodNames[m]).c_str());
-    std::printf("\n");
+    QualityMeasures::PrintPairedHeading(MethodNames);
     ForEachGroup(results, [](const char* name, const std::vector<const Result*>& group) {
-        if (group.empty()) return;
-        std::printf("%-22s %4zu", name, group.size());
-        for (int m = 0; m < MethodCount; ++m)
-            std::printf(" %10.2f", Median(Collect(group, m, [](const Score& s) { return s.psnrDisk; })));
-        for (int m = 1; m < MethodCount; ++m) std::printf(" %+10.2f", PairedMedian(group, m));
-        std::printf("\n");
+        QualityMeasures::PrintPairedRow(name, group, [](const Score& s) { return s.psnrDisk; });
     });
 }
 
@@ -976,15 +953,9 @@ void PrintEdgeTable(const std::vector<Result>& results)
 /// disk falls furthest below the best other method's, and lists them.
 void SaveWorstCases(const std::vector<Result>& results, const std::string& folder)
 {
-    auto margin = [](const Result* r) {
-        double best = 0.0;
-        for (int m = 1; m < MethodCount; ++m) best = std::max(best, r->scores[m].psnrDisk);
-        return r->scores[0].psnrDisk - best;
-    };
-    std::vector<const Result*> worst;
-    for (const Result& r : results) worst.push_back(&r);
-    std::sort(worst.begin(), worst.end(), [&](const Result* a, const Result* b) { return margin(a) < margin(b); });
-    if (worst.size() > WorstCases) worst.resize(WorstCases);
+    const auto psnr = [](const Score& s) { return s.psnrDisk; };
+    const auto margin = [&](const Result* r) { return QualityMeasures::Margin(*r, psnr); };
+    const std::vector<const Result*> worst = QualityMeasures::Worst(results, WorstCases, psnr);
     std::printf("\nThe %zu flaws where RemoveSpot falls furthest below the best other method (PSNR disk); crops"
                 " (flawed | RemoveSpot | plain | TELEA | NS | clean) in %s\n", worst.size(), folder.c_str());
     PrintFlawHeading();
@@ -1069,16 +1040,6 @@ std::vector<Result> RunPhoto(const std::string& name, const cv::Mat& clean, int 
     return results;
 }
 
-struct Options {
-    bool list{false};
-    bool quick{false};
-    std::string set{"tuning"};
-    std::string failFolder{"/tmp/spotfails"};
-    std::string foreignFolder{"/tmp/spotforeign"};
-    std::string worstFolder{"/tmp/spotworst"};
-    unsigned seed{Seed};
-};
-
 /// Runs every photo of one set and prints its tables; false when no photo
 /// could be read.
 bool RunSet(const char* title, const std::vector<std::string>& photos, const Options& options)
@@ -1121,10 +1082,10 @@ bool RunSet(const char* title, const std::vector<std::string>& photos, const Opt
     for (const Result& r : all)
         if (std::any_of(r.scores.begin(), r.scores.end(), Failed)) failed.push_back(&r);
     PrintFailures(failed);
-    SaveWorstCrops(all, options.failFolder + suffix);
+    SaveWorstCrops(all, options.folders.at("fails") + suffix);
     PrintForeignTable(all);
-    SaveForeignCrops(all, options.foreignFolder + suffix);
-    SaveWorstCases(all, options.worstFolder + suffix);
+    SaveForeignCrops(all, options.folders.at("foreign") + suffix);
+    SaveWorstCases(all, options.folders.at("worst") + suffix);
     PrintTargets(all);
     return true;
 }
@@ -1134,27 +1095,12 @@ bool RunSet(const char* title, const std::vector<std::string>& photos, const Opt
 int main(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--list") options.list = true;
-        else if (arg == "--quick") options.quick = true;
-        else if (arg == "--set" && i + 1 < argc) options.set = argv[++i];
-        else if (arg == "--fails" && i + 1 < argc) options.failFolder = argv[++i];
-        else if (arg == "--foreign" && i + 1 < argc) options.foreignFolder = argv[++i];
-        else if (arg == "--worst" && i + 1 < argc) options.worstFolder = argv[++i];
-        else if (arg == "--seed" && i + 1 < argc) options.seed = static_cast<unsigned>(std::stoul(argv[++i]));
-        else {
-            std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
-            return 2;
-        }
-    }
-    if (options.set != "tuning" && options.set != "held-out" && options.set != "all") {
-        std::fprintf(stderr, "--set takes tuning, held-out or all\n");
-        return 2;
-    }
+    options.seed = Seed;
+    options.folders = {{"fails", "/tmp/spotfails"}, {"foreign", "/tmp/spotforeign"}, {"worst", "/tmp/spotworst"}};
+    if (!options.Parse(argc, argv)) return 2;
     std::printf("%s\n%s\n", GoneDefinition, ForeignDefinition);
-    bool any = false;
-    if (options.set != "held-out") any |= RunSet("tuning", TuningPhotos, options);
-    if (options.set != "tuning") any |= RunSet("held-out", HeldOutPhotos, options);
-    return any ? 0 : 1;
+    return QualityMeasures::RunSets(options, TuningPhotos, HeldOutPhotos,
+                                    [&](const char* title, const std::vector<std::string>& photos) {
+                                        return RunSet(title, photos, options);
+                                    });
 }

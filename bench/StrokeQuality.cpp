@@ -46,6 +46,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -62,7 +63,10 @@
 
 namespace {
 
+using QualityMeasures::Collect;
 using QualityMeasures::Median;
+using QualityMeasures::Options;
+using QualityMeasures::Uniform;
 
 constexpr int StrokesPerPhoto = 24;
 constexpr int QuickStride = 4;
@@ -122,11 +126,6 @@ struct Result {
     std::array<Score, MethodCount> scores;
     cv::Mat comparison;
 };
-
-double Uniform(std::mt19937& rng, double lo, double hi)
-{
-    return lo + (hi - lo) * (static_cast<double>(rng()) / 4294967296.0);
-}
 
 // ---- the stroke's geometry ------------------------------------------------------
 
@@ -513,28 +512,14 @@ std::vector<Result> RunPhoto(const std::string& name, const cv::Mat& clean, int 
 
 // ---- tables ---------------------------------------------------------------------------
 
-template <typename Pick>
-std::vector<double> Collect(const std::vector<const Result*>& group, int method, Pick pick)
-{
-    std::vector<double> values;
-    for (const Result* r : group) values.push_back(pick(r->scores[method]));
-    return values;
-}
-
 double PairedMedian(const std::vector<const Result*>& group, int method)
 {
-    std::vector<double> differences;
-    for (const Result* r : group) differences.push_back(r->scores[0].psnr - r->scores[method].psnr);
-    return Median(differences);
+    return QualityMeasures::PairedMedian(group, method, [](const Score& s) { return s.psnr; });
 }
 
-template <typename Predicate>
-std::vector<const Result*> Select(const std::vector<Result>& results, Predicate predicate)
+std::vector<const Result*> Select(const std::vector<Result>& results, const std::function<bool(const Result&)>& predicate)
 {
-    std::vector<const Result*> group;
-    for (const Result& r : results)
-        if (predicate(r)) group.push_back(&r);
-    return group;
+    return QualityMeasures::Select(results, predicate);
 }
 
 template <typename Row>
@@ -562,17 +547,10 @@ void ForEachGroup(const std::vector<Result>& results, Row row)
 void PrintTables(const std::vector<Result>& results)
 {
     std::printf("\nPSNR in the area (dB): medians per method, and medians of the per-stroke differences HealStroke"
-                " minus each other method (paired)\n%-22s %4s", "group", "n");
-    for (const char* m : MethodNames) std::printf(" %10s", m);
-    for (int m = 1; m < MethodCount; ++m) std::printf(" %10s", (std::string("vs ") + MethodNames[m]).c_str());
-    std::printf("\n");
+                " minus each other method (paired)\n");
+    QualityMeasures::PrintPairedHeading(MethodNames);
     ForEachGroup(results, [](const char* name, const std::vector<const Result*>& group) {
-        if (group.empty()) return;
-        std::printf("%-22s %4zu", name, group.size());
-        for (int m = 0; m < MethodCount; ++m)
-            std::printf(" %10.2f", Median(Collect(group, m, [](const Score& s) { return s.psnr; })));
-        for (int m = 1; m < MethodCount; ++m) std::printf(" %+10.2f", PairedMedian(group, m));
-        std::printf("\n");
+        QualityMeasures::PrintPairedRow(name, group, [](const Score& s) { return s.psnr; });
     });
     std::printf("\nMedians. Per method: PSNR rim (dB), SSIM area, SSIM rim, junction step (grey levels), gone\n"
                 "%-22s %4s", "group", "n");
@@ -603,15 +581,9 @@ void PrintStroke(const Result& r)
 
 void SaveWorstCases(const std::vector<Result>& results, const std::string& folder)
 {
-    auto margin = [](const Result* r) {
-        double best = 0.0;
-        for (int m = 1; m < MethodCount; ++m) best = std::max(best, r->scores[m].psnr);
-        return r->scores[0].psnr - best;
-    };
-    std::vector<const Result*> worst;
-    for (const Result& r : results) worst.push_back(&r);
-    std::sort(worst.begin(), worst.end(), [&](const Result* a, const Result* b) { return margin(a) < margin(b); });
-    if (worst.size() > WorstCases) worst.resize(WorstCases);
+    const auto psnr = [](const Score& s) { return s.psnr; };
+    const auto margin = [&](const Result* r) { return QualityMeasures::Margin(*r, psnr); };
+    const std::vector<const Result*> worst = QualityMeasures::Worst(results, WorstCases, psnr);
     std::printf("\nThe %zu strokes where HealStroke falls furthest below the best other method (PSNR); crops"
                 " (flawed | HealStroke | disks | TELEA | NS | clean) in %s\n", worst.size(), folder.c_str());
     std::error_code error;
@@ -652,14 +624,6 @@ void PrintTargets(const std::vector<Result>& results)
     }
 }
 
-struct Options {
-    bool list{false};
-    bool quick{false};
-    std::string set{"tuning"};
-    std::string worstFolder{"/tmp/strokeworst"};
-    unsigned seed{Seed};
-};
-
 bool RunSet(const char* title, const std::vector<std::string>& photos, const Options& options)
 {
     std::printf("\n==================== %s set ====================\n", title);
@@ -687,7 +651,7 @@ bool RunSet(const char* title, const std::vector<std::string>& photos, const Opt
     }
     if (all.empty()) return false;
     PrintTables(all);
-    SaveWorstCases(all, options.worstFolder + "/" + title);
+    SaveWorstCases(all, options.folders.at("worst") + "/" + title);
     PrintTargets(all);
     return true;
 }
@@ -697,24 +661,11 @@ bool RunSet(const char* title, const std::vector<std::string>& photos, const Opt
 int main(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--list") options.list = true;
-        else if (arg == "--quick") options.quick = true;
-        else if (arg == "--set" && i + 1 < argc) options.set = argv[++i];
-        else if (arg == "--worst" && i + 1 < argc) options.worstFolder = argv[++i];
-        else if (arg == "--seed" && i + 1 < argc) options.seed = static_cast<unsigned>(std::stoul(argv[++i]));
-        else {
-            std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
-            return 2;
-        }
-    }
-    if (options.set != "tuning" && options.set != "held-out" && options.set != "all") {
-        std::fprintf(stderr, "--set takes tuning, held-out or all\n");
-        return 2;
-    }
-    bool any = false;
-    if (options.set != "held-out") any |= RunSet("tuning", QualityPhotos::Tuning, options);
-    if (options.set != "tuning") any |= RunSet("held-out", QualityPhotos::HeldOut, options);
-    return any ? 0 : 1;
+    options.seed = Seed;
+    options.folders = {{"worst", "/tmp/strokeworst"}};
+    if (!options.Parse(argc, argv)) return 2;
+    return QualityMeasures::RunSets(options, QualityPhotos::Tuning, QualityPhotos::HeldOut,
+                                    [&](const char* title, const std::vector<std::string>& photos) {
+                                        return RunSet(title, photos, options);
+                                    });
 }
