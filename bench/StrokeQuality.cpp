@@ -173,17 +173,19 @@ cv::Mat AreaMask(cv::Size image, const Stroke& stroke, double inner, double oute
 }
 
 /// A smooth curve of `length` pixels: a heading that turns at a slowly
-/// varying rate, as a hair curls.
+/// varying rate, as a hair curls, and by up to one and a half half-turns
+/// over its length (so that long hairs fit into small photos).
 std::vector<cv::Point2d> Curve(cv::Point2d start, double length, std::mt19937& rng)
 {
     double heading = Uniform(rng, 0.0, 2.0 * CV_PI);
+    const double bend = Uniform(rng, -1.5, 1.5) * CV_PI / length;
     const double a1 = Uniform(rng, -1.0, 1.0) / Uniform(rng, 60.0, 300.0);
     const double a2 = Uniform(rng, -1.0, 1.0) / Uniform(rng, 60.0, 300.0);
     const double w1 = 2.0 * CV_PI / Uniform(rng, 80.0, 400.0), w2 = 2.0 * CV_PI / Uniform(rng, 30.0, 150.0);
     const double p1 = Uniform(rng, 0.0, 6.3), p2 = Uniform(rng, 0.0, 6.3);
     std::vector<cv::Point2d> curve{start};
     for (double s = 0.0; s < length; s += 0.5) {
-        heading += 0.5 * (a1 * std::sin(w1 * s + p1) + a2 * std::sin(w2 * s + p2));
+        heading += 0.5 * (bend + a1 * std::sin(w1 * s + p1) + a2 * std::sin(w2 * s + p2));
         curve.push_back(curve.back() + 0.5 * cv::Point2d(std::cos(heading), std::sin(heading)));
     }
     return curve;
