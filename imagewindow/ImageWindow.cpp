@@ -501,8 +501,11 @@ void CImageWindow::PostInvalidate()
         return;
     }
     // Widgets may only be touched on their own thread; the queued call is
-    // dropped by Qt if the view is gone by then.
-    QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+    // dropped by Qt if the view is gone by then. The slot is named rather
+    // than wrapped in a functor: a functor object would be freed on whichever
+    // thread lets go of it last, through a count Qt keeps in its own library,
+    // which ThreadSanitizer cannot follow.
+    QMetaObject::invokeMethod(this, "update", Qt::QueuedConnection);
 }
 
 // ---- Coordinates and queries -----------------------------------------------
