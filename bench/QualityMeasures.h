@@ -1,7 +1,8 @@
 #pragma once
 // What the quality benchmarks share: PSNR and SSIM over a mask, medians and
-// paired medians over their results, random draws, the program's bottom-up
-// 24-bit image form, and their command line.
+// paired medians over their results, random draws, texture, OpenCV's
+// inpainting as a baseline, the program's bottom-up 24-bit image form, and
+// their command line.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/photo.hpp>
 
 #include "platform/WinTypes.h"
 
@@ -199,6 +201,35 @@ inline int RunSets(const Options& options, const std::vector<std::string>& tunin
     if (options.set != "held-out") any |= runSet("tuning", tuning);
     if (options.set != "tuning") any |= runSet("held-out", heldOut);
     return any ? 0 : 1;
+}
+
+/// How busy `grey` is in `roi`: the standard deviation of its high-pass
+/// (itself minus its Gaussian blur of sigma 2), over the pixels `near` marks
+/// (roi-sized; all of them when empty).
+inline double HighPassDeviation(const cv::Mat& grey, const cv::Rect& roi, const cv::Mat& near = cv::Mat())
+{
+    cv::Mat patch, blurred;
+    grey(roi).convertTo(patch, CV_32F);
+    cv::GaussianBlur(patch, blurred, cv::Size(0, 0), 2.0);
+    const cv::Mat highPass = patch - blurred;
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(highPass, mean, deviation, near);
+    return deviation[0];
+}
+
+/// `image` repaired inside `mask` by cv::inpaint (`method`, radius 3), run on
+/// `box` grown by 16 px (which holds everything either method reads at that
+/// radius), clipped to the image.
+inline cv::Mat Inpaint(const cv::Mat& image, const cv::Mat& mask, const cv::Rect& box, int method)
+{
+    constexpr int Radius = 3, Margin = 16;
+    const cv::Rect roi =
+        (box + cv::Size(2 * Margin, 2 * Margin) - cv::Point(Margin, Margin)) & cv::Rect(0, 0, image.cols, image.rows);
+    cv::Mat result = image.clone();
+    cv::Mat repaired;
+    cv::inpaint(image(roi), mask(roi), repaired, Radius, method);
+    repaired.copyTo(result(roi));
+    return result;
 }
 
 /// An 8-bit 3-channel image in the program's form: bottom-up rows padded to

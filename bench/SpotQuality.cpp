@@ -100,7 +100,6 @@ constexpr double TextureThreshold = 4.0;    // high-pass standard deviation, gre
 constexpr double DarkFlawGround = 80.0;
 constexpr double BrightFlawGround = 175.0;
 constexpr double SpotStrength = 0.8;
-constexpr int InpaintRadius = 3;
 // Pixels under layers of less total opacity than this are not part of the flaw.
 constexpr double MinFlawOpacity = 0.05;
 constexpr double GoneThreshold = 0.9;
@@ -258,12 +257,7 @@ double HighPassDeviation(const cv::Mat& grey, const Flaw& flaw)
     const cv::Rect square = SpotSquare(flaw);
     const int pad = std::max(6, square.width / 4);
     const cv::Rect roi = (square + cv::Size(2 * pad, 2 * pad) - cv::Point(pad, pad)) & cv::Rect(0, 0, grey.cols, grey.rows);
-    cv::Mat patch, blurred;
-    grey(roi).convertTo(patch, CV_32F);
-    cv::GaussianBlur(patch, blurred, cv::Size(0, 0), 2.0);
-    cv::Scalar mean, deviation;
-    cv::meanStdDev(patch - blurred, mean, deviation);
-    return deviation[0];
+    return QualityMeasures::HighPassDeviation(grey, roi);
 }
 
 void Blend(cv::Vec3b& pixel, const cv::Vec3d& colour, double alpha)
@@ -433,14 +427,7 @@ cv::Mat RepairWithRemoveSpot(const cv::Mat& image, const Flaw& flaw)
 /// holds everything either method reads at radius 3), with the disk as mask.
 cv::Mat RepairWithInpaint(const cv::Mat& image, const Flaw& flaw, int method)
 {
-    const cv::Mat mask = DiskMask(image.size(), flaw, 0.0, 1e9);
-    const cv::Rect square = SpotSquare(flaw);
-    const cv::Rect roi = (square + cv::Size(32, 32) - cv::Point(16, 16)) & cv::Rect(0, 0, image.cols, image.rows);
-    cv::Mat result = image.clone();
-    cv::Mat repaired;
-    cv::inpaint(image(roi), mask(roi), repaired, InpaintRadius, method);
-    repaired.copyTo(result(roi));
-    return result;
+    return QualityMeasures::Inpaint(image, DiskMask(image.size(), flaw, 0.0, 1e9), SpotSquare(flaw), method);
 }
 
 bool Changed(const cv::Vec3b& before, const cv::Vec3b& after)

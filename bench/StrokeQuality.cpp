@@ -82,7 +82,6 @@ constexpr double HandError = 1.0;
 constexpr double PathSpacing = 8.0;
 constexpr double Strength = 0.8;
 constexpr int RimWidth = 3;
-constexpr int InpaintRadius = 3;
 constexpr double TextureThreshold = 4.0;
 constexpr double DarkGround = 80.0;
 constexpr double BrightGround = 175.0;
@@ -230,14 +229,7 @@ double MeanAlong(const cv::Mat& grey, const std::vector<cv::Point2d>& curve)
 double Texture(const cv::Mat& grey, const Stroke& stroke)
 {
     const cv::Rect roi = (stroke.box + cv::Size(12, 12) - cv::Point(6, 6)) & cv::Rect(0, 0, grey.cols, grey.rows);
-    cv::Mat patch, blurred;
-    grey(roi).convertTo(patch, CV_32F);
-    cv::GaussianBlur(patch, blurred, cv::Size(0, 0), 2.0);
-    cv::Mat highPass = patch - blurred;
-    const cv::Mat near = AreaMask(grey.size(), stroke, -4.0, 1e9)(roi);
-    cv::Scalar mean, deviation;
-    cv::meanStdDev(highPass, mean, deviation, near);
-    return deviation[0];
+    return QualityMeasures::HighPassDeviation(grey, roi, AreaMask(grey.size(), stroke, -4.0, 1e9)(roi));
 }
 
 bool CrossesEdge(const cv::Mat& boundaryDistance, const std::vector<cv::Point2d>& curve)
@@ -364,13 +356,7 @@ cv::Mat RepairWithDisks(const cv::Mat& image, const Stroke& stroke)
 
 cv::Mat RepairWithInpaint(const cv::Mat& image, const Stroke& stroke, int method)
 {
-    const cv::Mat mask = AreaMask(image.size(), stroke, 0.0, 1e9);
-    const cv::Rect roi = (stroke.box + cv::Size(32, 32) - cv::Point(16, 16)) & cv::Rect(0, 0, image.cols, image.rows);
-    cv::Mat result = image.clone();
-    cv::Mat repaired;
-    cv::inpaint(image(roi), mask(roi), repaired, InpaintRadius, method);
-    repaired.copyTo(result(roi));
-    return result;
+    return QualityMeasures::Inpaint(image, AreaMask(image.size(), stroke, 0.0, 1e9), stroke.box, method);
 }
 
 cv::Mat Repair(const cv::Mat& image, const Stroke& stroke, Method method)
