@@ -1,6 +1,7 @@
 #include "app/AppToolArray.h"
 
 #include "imagewindow/ImageMover.h"
+#include "imagewindow/tools/CloneStamp.h"
 #include "imagewindow/tools/DodgeBurn.h"
 #include "imagewindow/tools/RedeyeReduction.h"
 #include "imagewindow/tools/RegionSelector.h"
@@ -11,6 +12,7 @@ void CAppToolArray::CreateAll()
     Clear();
     m_tools[0] = std::make_unique<ImageWindow::EmbeddedTool::ImageMover>();
     m_tools[1] = std::make_unique<ImageWindow::EmbeddedTool::RegionSelector>();
+    m_tools[2] = std::make_unique<ImageWindow::EmbeddedTool::CloneStamp>();
     m_tools[3] = std::make_unique<ImageWindow::EmbeddedTool::DodgeBurn>();
     m_tools[4] = std::make_unique<ImageWindow::EmbeddedTool::SpotRemover>();
     m_tools[5] = std::make_unique<ImageWindow::EmbeddedTool::RedeyeReduction>();

@@ -170,14 +170,21 @@ void CMainDlg::CreateToolOptions()
     if (!m_dlgToolOptions.Create(CEmbeddedToolOptionDlg::IDD, this)) return;
     m_bToolOptionsCreated = true;
     m_dlgToolOptions.show();
-    if (EqualsNoCase(theApp.m_strProductCode, L"sr")) {
-        if (m_dlgSpotRemoverOptions.Create(theApp.GetProductTool(), &m_dlgToolOptions)) {
-            const int top = (m_dlgToolOptions.height() - m_dlgSpotRemoverOptions.height()) / 2;
-            m_dlgSpotRemoverOptions.move(kToolOptionsLeft, qMax(0, top));
-            m_dlgSpotRemoverOptions.show();
-        }
+    if (EqualsNoCase(theApp.m_strProductCode, L"cst")) {
+        if (m_dlgCloneStampOptions.Create(theApp.GetProductTool(), &m_dlgToolOptions))
+            ShowToolPanel(m_dlgCloneStampOptions);
+    } else if (EqualsNoCase(theApp.m_strProductCode, L"sr")) {
+        if (m_dlgSpotRemoverOptions.Create(theApp.GetProductTool(), &m_dlgToolOptions))
+            ShowToolPanel(m_dlgSpotRemoverOptions);
     }
-    // The clone stamp edition has its own panel; this build offers none.
+}
+
+// The product tool's panel sits at the strip's left, centred in its height.
+void CMainDlg::ShowToolPanel(CFGDialog& panel)
+{
+    const int top = (m_dlgToolOptions.height() - panel.height()) / 2;
+    panel.move(kToolOptionsLeft, qMax(0, top));
+    panel.show();
 }
 
 BOOL CMainDlg::CreateDisplayWnd()
@@ -253,6 +260,10 @@ BOOL CMainDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL CMainDlg::DispatchCommand(UINT id)
 {
     if (theApp.m_nAppState == CCorvaneLoaderApp::APPSTATE_PROCESSING) return FALSE;
+    // A command typed while the mouse still drags over the view (a stroke of
+    // a brush) ends that drag first: the brush records its stroke before the
+    // command changes, saves or closes the photo under it.
+    if (m_DisplayWnd.HasCapture()) m_DisplayWnd.ReleaseCapture();
     if (!RunMainDlgCommand(id)) return FALSE;
     UpdateToolbarState();
     return TRUE;

@@ -30,6 +30,7 @@
 #include "controls/FGStatusBarCtrl.h"
 #include "controls/FGToolbar.h"
 #include "imagewindow/ImageWindow.h"
+#include "mainwnd/EBDTO_CloneStamp.h"
 #include "mainwnd/EBDTO_SpotRemover.h"
 #include "mainwnd/EmbeddedToolOptionDlg.h"
 #include "mainwnd/MainWindowInterface.h"
@@ -130,6 +131,7 @@ public:
     CFGToolbar& GetToolbar() { return m_wndToolbar; }
     CFGStatusBarCtrl& GetStatusBar() { return m_wndStatusBar; }
     CEmbeddedToolOptionDlg& GetToolOptions() { return m_dlgToolOptions; }
+    CEBDTO_CloneStamp& GetCloneStampOptions() { return m_dlgCloneStampOptions; }
     CEBDTO_SpotRemover& GetSpotRemoverOptions() { return m_dlgSpotRemoverOptions; }
     const QIcon& GetIcon() const { return m_hIcon; }
     /// Tooltip of each toolbar button, by command id.
@@ -160,6 +162,7 @@ private:
     BOOL CreateStatusBar();
     BOOL CreateToolbar();
     void CreateToolOptions();
+    void ShowToolPanel(CFGDialog& panel);
     BOOL CreateDisplayWnd();
     void RestoreWindowState();
     void OnDestroy();
@@ -179,6 +182,7 @@ private:
     CFGToolbar m_wndToolbar;
     CEmbeddedToolOptionDlg m_dlgToolOptions;
     ImageWindow::CImageWindow m_DisplayWnd;
+    CEBDTO_CloneStamp m_dlgCloneStampOptions;
     CEBDTO_SpotRemover m_dlgSpotRemoverOptions;
 
     bool m_bStatusBarCreated{false};
