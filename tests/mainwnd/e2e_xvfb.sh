@@ -12,40 +12,19 @@
 # old cameras do: the title must show it readably and the saves must go to
 # that very file.
 #
-# Usage: e2e_xvfb.sh CORVANELOADER PIXELCHECK
+# Usage: e2e_xvfb.sh CORVANELOADER PIXELCHECK   (the spot remover edition)
 # Exit status: 0 passed, 1 failed, 77 skipped (xvfb-run or xdotool missing).
 # Everything the program writes (settings, log, lock) goes to a temporary
 # folder that is removed afterwards; the log is printed when the run fails.
 # With CORVANE_E2E_SHOTS set to a folder, screenshots of the screen before,
 # during and after the stroke are written there.
 set -euo pipefail
+source "$(dirname "$0")/e2e/xvfb_run.sh"
 
 if [[ "${1:-}" == --inside ]]; then
   # ---- inside the virtual X server -------------------------------------------
   program=$2 work=$3 check=$4
-  fail() { echo "FAIL: $*" >&2; exit 1; }
-  # A server that did not come up (a display number still in use by one
-  # shutting down) is reported apart, so the run is tried again.
-  xdotool getdisplaygeometry >/dev/null 2>&1 || exit 75
-  # Waits up to $2 seconds for a visible window whose name matches $1.
-  find_window() {
-    local deadline=$((SECONDS + $2)) id
-    while ((SECONDS < deadline)); do
-      id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-      [[ -n "$id" ]] && { echo "$id"; return 0; }
-      sleep 0.1
-    done
-    return 1
-  }
-  wait_gone() {
-    local deadline=$((SECONDS + $2))
-    while ((SECONDS < deadline)); do
-      xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-      sleep 0.1
-    done
-    return 1
-  }
-
+  e2e_inside
   "$program" "$work/photo-$(printf '\xe9').png" >"$work/program.out" 2>&1 &
   pid=$!
   # First run: the About box introduces the program; Escape closes it.
@@ -137,49 +116,21 @@ fi
 # ---- set-up and check, outside the X server -----------------------------------
 program=$(realpath "$1")
 check=$(realpath "$2")
-for tool in xvfb-run xdotool Xvfb; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (the end-to-end run needs xvfb and xdotool)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/corvane-e2e.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-export CORVANE_LOG_DIR=$work/log CORVANE_CONFIG_DIR=$work/config CORVANE_MACHINE_DIR=$work/machine
-export CORVANE_SHARED_DIR=$work/shared CORVANE_RUNTIME_DIR=$work/run
-unset QT_QPA_PLATFORM  # the real X platform, not the tests' offscreen one
-# In sanitizer builds: leaks of the desktop's system libraries are theirs.
-here=$(cd "$(dirname "$0")" && pwd)
-export LSAN_OPTIONS="suppressions=$here/e2e/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-
+e2e_setup
 "$check" make "$work/clean.png" "$work/photo.png"
 # The program gets the Latin-1 name; the checks read it through a plain one.
 mv "$work/photo.png" "$work/photo-$(printf '\xe9').png"
 ln -s "photo-$(printf '\xe9').png" "$work/photo.png"
 cp "$work/photo.png" "$work/input.png"
-
-status=75
-for attempt in 1 2 3; do
-  ((status == 75)) || break
-  status=0
-  # A display number away from the usual :99, which a server that has just
-  # ended may still hold; -noreset keeps the server from resetting (and
-  # refusing connections meanwhile) each time its last client leaves.
-  xvfb-run -a -n $((100 + RANDOM % 800)) -s "-noreset -screen 0 1280x1024x24" bash "$0" --inside "$program" "$work" "$check" ||
-    status=$?
-done
+status=0
+e2e_run "$0" --inside "$program" "$work" "$check" || status=$?
 if ((status == 0)); then
   "$check" stroke "$work/clean.png" "$work/input.png" "$work/stroked.png" || status=1
   "$check" same "$work/view_before.png" "$work/view_undone.png" || status=1
   "$check" check "$work/clean.png" "$work/stroked.png" "$work/spotted.png" || status=1
 fi
 if ((status != 0)); then
-  echo "---- program output"; cat "$work/program.out" 2>/dev/null || true
-  echo "---- log"; tail -n 40 "$work/log/CorvaneLoader.log" 2>/dev/null || true
+  e2e_report_failure
   exit 1
 fi
 echo "PASS: the hair was healed along the stroke and undone, and the spot was repaired"

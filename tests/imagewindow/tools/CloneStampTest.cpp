@@ -143,7 +143,9 @@ TEST_F(CloneStampInView, WithoutASourceAPressPostsItsNoticeAndPaintsNothing)
     Drag({{60, 40}, {80, 40}});
     EXPECT_EQ(ToolCodes(parent), (std::vector<UINT>{IWN_CLONESTAMP_NOSOURCE}));
     for (const Notification& n : parent.received) {
-        if (n.code == IWN_CLONESTAMP_NOSOURCE) EXPECT_TRUE(n.posted);
+        if (n.code == IWN_CLONESTAMP_NOSOURCE) {
+            EXPECT_TRUE(n.posted);
+        }
     }
     EXPECT_FALSE(tool.IsSketching());
 

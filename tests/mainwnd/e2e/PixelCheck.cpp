@@ -10,6 +10,15 @@
 //   e2e_pixelcheck same A B                   exit 0 when A and B have the
 //                                             same pixels
 //   e2e_pixelcheck hair                       prints the hair's corners, "x,y" a line
+//   e2e_pixelcheck grab SCREEN                writes a screenshot of the whole
+//                                             screen (run on the X display)
+//   e2e_pixelcheck clone SPOTTED STROKED SCREEN LEFT TOP DX DY X0 X1 Y RADIUS
+//                                             exit 0 when STROKED is SPOTTED with
+//                                             a clone stroke along row Y from X0
+//                                             to X1 (pen RADIUS) copying from the
+//                                             offset (DX, DY), and the screenshot
+//                                             SCREEN shows SPOTTED to the last
+//                                             byte near (LEFT, TOP)
 //
 // The photo is 240 x 160 pixels: soft gradients with a fine texture, as a
 // sky or a wall in a photograph, and in SPOTTED a dark spot of radius 3 at
@@ -21,7 +30,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QString>
 
 namespace {
@@ -93,6 +105,11 @@ int Make(const char* cleanPath, const char* spottedPath)
         return 2;
     }
     return 0;
+}
+
+QImage Load(const char* path)
+{
+    return QImage(QString::fromLocal8Bit(path)).convertToFormat(QImage::Format_RGB888);
 }
 
 int ChannelDistance(QRgb a, QRgb b)
@@ -174,17 +191,112 @@ int PrintHair()
     return 0;
 }
 
+// The mouse lands within this many pixels of where the run aimed it (the
+// view centres the photo, which rounds).
+constexpr int kAimError = 2;
+
+struct CloneStroke {
+    int dx, dy;      // source - destination
+    int x0, x1, y;   // the stroke's path, image pixels
+    int radius;      // the pen's
+    double DistanceToPath(int x, int y0) const
+    {
+        const int nearest = std::clamp(x, std::min(x0, x1), std::max(x0, x1));
+        return std::hypot(x - nearest, y0 - y);
+    }
+};
+
+bool Between(int value, int a, int b) { return value >= std::min(a, b) - 1 && value <= std::max(a, b) + 1; }
+
+// Every changed pixel lies near the path and is the photo's pixel mixed with
+// the one at the offset; near the path's middle line it is that one exactly.
+int CheckClone(const QImage& spotted, const QImage& stroked, const CloneStroke& stroke)
+{
+    int copied = 0, faults = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const QRgb d = spotted.pixel(x, y), r = stroked.pixel(x, y);
+            const int sx = x + stroke.dx, sy = y + stroke.dy;
+            const bool sourceInside = sx >= 0 && sy >= 0 && sx < kWidth && sy < kHeight;
+            const QRgb s = sourceInside ? spotted.pixel(sx, sy) : d;
+            const double distance = stroke.DistanceToPath(x, y);
+            bool good = true;
+            // Beside the path (not beyond its ends, where the last stamp may
+            // fall short of the release by the stamps' spacing) the pen's
+            // full weight copies the source whole.
+            const bool besidePath = x >= std::min(stroke.x0, stroke.x1) && x <= std::max(stroke.x0, stroke.x1);
+            if (besidePath && distance <= stroke.radius - 1 - kAimError) good = r == s;
+            else if (distance > stroke.radius + kAimError) good = r == d;
+            else good = Between(qRed(r), qRed(d), qRed(s)) && Between(qGreen(r), qGreen(d), qGreen(s)) &&
+                        Between(qBlue(r), qBlue(d), qBlue(s));
+            copied += r == s && r != d;
+            if (!good && faults++ < 10) std::fprintf(stderr, "pixel (%d, %d) at %.1f from the path is wrong\n", x, y, distance);
+        }
+    std::printf("clone stroke: %d pixels copied whole, %d wrong\n", copied, faults);
+    return faults == 0 && copied > 0 ? 0 : 1;
+}
+
+// The screenshot shows `photo` whole, its top-left corner within a few
+// pixels of (left, top).
+bool ShowsAt(const QImage& screen, const QImage& photo, int left, int top)
+{
+    if (left < 0 || top < 0 || left + kWidth > screen.width() || top + kHeight > screen.height()) return false;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            if (screen.pixel(left + x, top + y) != photo.pixel(x, y)) return false;
+    return true;
+}
+
+bool Shows(const QImage& screen, const QImage& photo, int left, int top)
+{
+    for (int dy = -2 * kAimError; dy <= 2 * kAimError; ++dy)
+        for (int dx = -2 * kAimError; dx <= 2 * kAimError; ++dx)
+            if (ShowsAt(screen, photo, left + dx, top + dy)) return true;
+    return false;
+}
+
+int Clone(char** argv)
+{
+    const QImage spotted = Load(argv[2]), stroked = Load(argv[3]), screen = Load(argv[4]);
+    if (spotted.size() != QSize(kWidth, kHeight) || stroked.size() != spotted.size() || screen.isNull()) {
+        std::fprintf(stderr, "a photo is missing or of another size\n");
+        return 1;
+    }
+    const CloneStroke stroke{std::atoi(argv[7]), std::atoi(argv[8]), std::atoi(argv[9]), std::atoi(argv[10]),
+                             std::atoi(argv[11]), std::atoi(argv[12])};
+    const int result = CheckClone(spotted, stroked, stroke);
+    if (!Shows(screen, spotted, std::atoi(argv[5]), std::atoi(argv[6]))) {
+        std::fprintf(stderr, "after Ctrl+Z the window does not show the photo as it was opened\n");
+        return 1;
+    }
+    return result;
+}
+
+int Grab(int argc, char** argv)
+{
+    QGuiApplication application(argc, argv);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !screen->grabWindow(0).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        std::fprintf(stderr, "cannot take the screenshot\n");
+        return 2;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const QString command = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    if (argc == 3 && command == QLatin1String("grab")) return Grab(argc, argv);
     if (argc == 4 && command == QLatin1String("make")) return Make(argv[2], argv[3]);
     if (argc == 5 && command == QLatin1String("check")) return Check(argv[2], argv[3], argv[4]);
     if (argc == 5 && command == QLatin1String("stroke")) return CheckStroke(argv[2], argv[3], argv[4]);
     if (argc == 4 && command == QLatin1String("same")) return Same(argv[2], argv[3]);
     if (argc == 2 && command == QLatin1String("hair")) return PrintHair();
+    if (argc == 13 && command == QLatin1String("clone")) return Clone(argv);
     std::fprintf(stderr, "usage: %s make CLEAN SPOTTED | check CLEAN SPOTTED SAVED | stroke CLEAN SPOTTED SAVED |"
-                         " same A B | hair\n", argv[0]);
+                         " same A B | hair | grab SCREEN |"
+                         " clone SPOTTED STROKED SCREEN LEFT TOP DX DY X0 X1 Y RADIUS\n", argv[0]);
     return 2;
 }
