@@ -28,6 +28,12 @@ void CCoverPicture::TakeLevelsOf(const CDibScaler& bitmapScaler, const PixelRows
 
 void CCoverPicture::Draw(const PixelRows& cover, QImage& target, const RECT& dest, const RECT& src)
 {
+    Update(cover);
+    m_Scaler.Draw(target, dest, src);
+}
+
+void CCoverPicture::Update(const PixelRows& cover)
+{
     CRect changed;
     bool all = false;
     {
@@ -38,7 +44,6 @@ void CCoverPicture::Draw(const PixelRows& cover, QImage& target, const RECT& des
     if (all) m_Scaler.Reset();
     m_Scaler.SetSource(cover);  // other rows than before: the reduced copies start afresh
     if (!changed.IsRectEmpty()) m_Scaler.Refresh(changed);
-    m_Scaler.Draw(target, dest, src);
 }
 
 } // namespace ImageWindow

@@ -30,6 +30,11 @@ public:
     /// Draws `src` of the cover rows onto `dest` of `target` as CDibScaler::Draw
     /// does, after bringing the reduced copies up to date.
     void Draw(const PixelRows& cover, QImage& target, const RECT& dest, const RECT& src);
+    /// Brings the reduced copies of the cover rows up to date with the
+    /// changes reported so far.
+    void Update(const PixelRows& cover);
+    /// The scaler holding the reduced copies (up to date after Update).
+    const CDibScaler& Scaler() const { return m_Scaler; }
 
 private:
     CDibScaler m_Scaler;

@@ -494,6 +494,17 @@ int CImageWindow::CopyBitmapToCover()
     return 1;
 }
 
+BOOL CImageWindow::TakeCoverLevels()
+{
+    if (!m_pBmpData || std::memcmp(&m_CoverBmpInfo, &m_BmpInfo, sizeof(BITMAPINFO)) != 0) return FALSE;
+    const BITMAPINFOHEADER& h = m_BmpInfo.bmiHeader;
+    const std::size_t size = h.biSizeImage ? h.biSizeImage : DibStride(h.biWidth, h.biBitCount) * h.biHeight;
+    if (m_vCoverBmpData.size() < size || std::memcmp(m_vCoverBmpData.data(), m_pBmpData, size) != 0) return FALSE;
+    m_CoverPicture.Update(PixelRows::FromDib(h, m_vCoverBmpData.data()));
+    m_Scaler.CopyLevelsFrom(m_CoverPicture.Scaler());
+    return TRUE;
+}
+
 void CImageWindow::PostInvalidate()
 {
     if (QThread::currentThread() == thread()) {

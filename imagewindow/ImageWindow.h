@@ -232,6 +232,13 @@ public:
     /// any other. Returns 0 (nothing changed) without a bitmap, else 1. UI
     /// thread, while nothing else writes the cover.
     int CopyBitmapToCover();
+    /// The bitmap now shown holds the very pixels of the cover (a brush's
+    /// stroke was recorded and handed back as the new bitmap): the bitmap's
+    /// reduced copies are taken over from the cover's instead of being
+    /// rebuilt for the whole picture at the next paint. Returns FALSE, and
+    /// nothing changes, unless the cover has the bitmap's header and the same
+    /// pixel bytes (they are compared). UI thread, while nothing writes the cover.
+    BOOL TakeCoverLevels();
 
     // ---- Coordinates and queries ----------------------------------------
 

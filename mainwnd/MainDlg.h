@@ -167,6 +167,7 @@ private:
     void RestoreWindowState();
     void OnDestroy();
     void PostCommand(UINT id);
+    void PrepareStrokeStep();
     LRESULT OnDisplayWndCloneStampNotify(CNotifyEvent& notification);
     LRESULT OnDisplayWndDodgeBurnNotify(UINT code);
     LRESULT OnDisplayWndSpotRemovalNotify();

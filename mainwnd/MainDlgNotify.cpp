@@ -16,6 +16,7 @@
 #include "operations/OptParam_HealingStroke.h"
 #include "operations/OptParam_RedeyeReduction.h"
 #include "operations/OptParam_SpotRemoval.h"
+#include "operations/PixelBuffer.h"
 #include "platform/NotifyEvent.h"
 
 using OperationManage::Operation;
@@ -69,9 +70,17 @@ ImageWindow::EmbeddedTool::SpotRemover* SpotRemoverTool()
 
 } // namespace
 
+// A brush stroke ends in a history step holding a whole snapshot: its memory
+// is faulted in meanwhile, so recording the stroke does not wait for it.
+void CMainDlg::PrepareStrokeStep()
+{
+    PixelBuffer::PrepareSpare(m_DisplayWnd.BmpInfo().bmiHeader.biSizeImage);
+}
+
 LRESULT CMainDlg::OnDisplayWndCloneStampNotify(CNotifyEvent& notification)
 {
     switch (notification.GetHeader().code) {
+    case ImageWindow::IWN_CLONESTAMP_START: PrepareStrokeStep(); return 0;
     case ImageWindow::IWN_CLONESTAMP_END:
         return RecordBrushStroke(OPTGUID_CLONESTAMP, L"IDS_VELMIRA_OPERATION_NAME_CLONESTAMP",
                                  &Operator_CloneStamp::Process, L"CMainDlg::OnDisplayWndCloneStampNotify");
@@ -87,6 +96,7 @@ LRESULT CMainDlg::OnDisplayWndCloneStampNotify(CNotifyEvent& notification)
 
 LRESULT CMainDlg::OnDisplayWndDodgeBurnNotify(UINT code)
 {
+    if (code == ImageWindow::IWN_DODGE_START || code == ImageWindow::IWN_BURN_START) PrepareStrokeStep();
     if (code != ImageWindow::IWN_DODGE_END && code != ImageWindow::IWN_BURN_END) return 0;
     return RecordBrushStroke(OPTGUID_DODGEBURN, L"IDS_VELMIRA_OPERATION_NAME_DODGEBURN", &Operator_DodgeBurn::Process,
                              L"CMainDlg::OnDisplayWndDodgeBurnNotify");

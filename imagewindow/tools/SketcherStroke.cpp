@@ -266,6 +266,9 @@ void Sketcher::FinishStrokeOnCover(UINT endCode)
             if (cover.size() == m_vWorkBmpData.size()) m_vWorkBmpData.assign(cover.begin(), cover.end());
         }
         m_pView->NotifyParent(endCode, FALSE);
+        // The main window shows the recorded stroke now: the picture the
+        // cover showed, whose reduced copies need no rebuilding.
+        m_pView->TakeCoverLevels();
     } else {
         // Recording the stroke would paint it over another picture.
         WriteLog(LOG_LEVEL_WARNING, kModule, L"Sketcher::FinishStrokeOnCover",

@@ -137,3 +137,49 @@ TEST_F(ViewRender, TheCoverImageReplacesTheBitmapWhileShown)
     view.ShowCoverImage(FALSE, FALSE);
     EXPECT_EQ(Screen().pixel(centre.x, centre.y), Pattern(image.x, image.y));
 }
+
+TEST_F(ViewRender, ARecordedStrokeShownAsTheBitmapTakesOverTheCoversReducedCopies)
+{
+    TestDib dib(600, 400, 24, Pattern);
+    Show(dib, 0.25);  // drawn through reduced copies
+    ASSERT_EQ(view.CopyBitmapToCover(), 1);
+    view.ShowCoverImage(TRUE, TRUE);
+    const auto paintWhite = [&](const CRect& area) {
+        const std::size_t stride = DibStride(600, 24);
+        for (int y = area.top; y < area.bottom; ++y)
+            std::fill_n(view.vCoverBmpData().begin() + stride * (399 - y) + 3 * area.left, 3 * area.Width(), 0xFF);
+        view.InvalidateCover(area);
+    };
+    paintWhite({40, 40, 120, 100});
+    Screen();
+    paintWhite({300, 200, 380, 260});  // reported, not drawn yet
+
+    // The stroke comes back as the new bitmap: the same pixels in other memory.
+    BITMAPINFO header = view.CoverBmpInfo();
+    std::vector<BYTE> recorded = view.vCoverBmpData();
+    ASSERT_EQ(view.UpdateBitmap(header, recorded.data()), 1);
+    EXPECT_TRUE(view.TakeCoverLevels());
+    view.ShowCoverImage(FALSE, FALSE);
+    const QImage shown = Screen();
+
+    NotifyRecorder otherParent;
+    otherParent.resize(300, 200);
+    ImageWindow::CImageWindow fresh;  // builds its reduced copies from the pixels
+    ASSERT_EQ(fresh.Create(RECT{0, 0, 300, 200}, &otherParent, kViewId, kGrey), 1);
+    fresh.show();
+    otherParent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&otherParent));
+    ASSERT_EQ(fresh.SetBitmap(header, recorded.data()), 1);
+    ASSERT_EQ(fresh.SetZoom(0.25), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(shown, fresh.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    for (POINT block : {POINT{80, 70}, POINT{340, 230}}) {  // both painted blocks show, drawn or not
+        view.FromBitmapToWnd(block);
+        EXPECT_EQ(shown.pixel(block.x, block.y), qRgb(255, 255, 255));
+    }
+
+    std::vector<BYTE> other = recorded;  // a picture that is not the cover's
+    other[7] ^= 0xFF;
+    ASSERT_EQ(view.UpdateBitmap(header, other.data()), 1);
+    EXPECT_FALSE(view.TakeCoverLevels());
+}

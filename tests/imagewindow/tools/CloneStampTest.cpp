@@ -25,6 +25,9 @@ protected:
     void SetUp() override
     {
         ViewFixture::SetUp();
+        // The tool reads the keyboard's state at a press: no Alt held from
+        // another test's keys.
+        QTest::keyRelease(parent.windowHandle(), Qt::Key_Alt);
         Show(dib);
         ASSERT_EQ(view.LoadEmbeddedTool(tool), 1);
         ASSERT_EQ(tool.SetPen(STYLE_ROUND, 9, 100, 100), 1);
