@@ -153,6 +153,7 @@ TEST_F(CloneStampEdition, AnAltClickAndADragCopyThroughTheOffsetAsOneStepThatCtr
     QTest::mouseRelease(window, Qt::LeftButton, Qt::AltModifier, at(40, 30));
     EXPECT_EQ(Tool().GetSource().x, 40);
     QTest::mousePress(window, Qt::LeftButton, {}, at(120, 80));
+    QTest::qWait(40);  // the stroke's path starts where the pointer was pressed
     for (int x = 125; x <= 160; x += 5) {
         QTest::qWait(20);
         QTest::mouseMove(window, at(x, 80));

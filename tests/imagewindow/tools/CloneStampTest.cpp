@@ -54,6 +54,9 @@ protected:
         std::vector<QPoint> points;
         for (const QPoint& p : imagePoints) points.push_back(At(p.x(), p.y()));
         Press(points.front());
+        // The tracking thread takes the stroke while the pointer is still
+        // where it was pressed, so the path starts there.
+        QTest::qWait(40);
         for (std::size_t i = 1; i < points.size(); ++i) {
             QTest::qWait(25);
             Move(points[i], Qt::LeftButton);
