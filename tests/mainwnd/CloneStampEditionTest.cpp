@@ -2,6 +2,8 @@
 // does (through the top-level windows): the option strip's pen panel and its
 // pop-up, keys typed into its boxes, the pen kept over a restart, a clone
 // stroke recorded as one history step, and a stroke without a source.
+#include <array>
+
 #include <QLineEdit>
 #include <QTest>
 #include <QWindow>
@@ -48,13 +50,15 @@ protected:
         theApp.LoadToolSettings();
     }
     CloneStamp& Tool() { return *dynamic_cast<CloneStamp*>(theApp.GetProductTool()); }
-    int PenSize()
+    // The tool's pen as {size, hardness, opacity}.
+    std::array<int, 3> Pen()
     {
         emStyle style;
-        int size, hardness, opacity;
-        Tool().GetPen(style, size, hardness, opacity);
-        return size;
+        std::array<int, 3> pen{};
+        Tool().GetPen(style, pen[0], pen[1], pen[2]);
+        return pen;
     }
+    int PenSize() { return Pen()[0]; }
     CFGMultiSliderCtrl& Line() { return *dialog->GetCloneStampOptions().GetSliderCtrl(); }
     QPoint InWindow(QWidget& widget, QPoint at) { return widget.mapTo(widget.window(), at); }
 
@@ -103,12 +107,14 @@ TEST_F(CloneStampEdition, ThePopupSetsThePenKeysStayInItsBoxesAndThePenSurvivesA
     TypeIntoBox(popup, CEBDTO_CloneStamp::SLIDER_OPACITY,
                 {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_6, Qt::Key_0});
     EXPECT_EQ(popup.GetEdit(2)->GetWindowText(), L"60");
+    TypeIntoBox(popup, CEBDTO_CloneStamp::SLIDER_HARDNESS,
+                {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_4, Qt::Key_5});
     EXPECT_EQ(PenSize(), 3);  // the pen changes once the pop-up closes
     QTest::keyClick(popup.windowHandle(), Qt::Key_Escape);
     Pump();
     EXPECT_FALSE(popup.IsCreated());
-    EXPECT_EQ(Line().GetWindowText(), L"Radius: 12 Hardness: 100 Opacity: 60 ");
-    EXPECT_EQ(PenSize(), 25);
+    EXPECT_EQ(Line().GetWindowText(), L"Radius: 12 Hardness: 45 Opacity: 60 ");
+    EXPECT_EQ(Pen(), (std::array<int, 3>{25, 45, 60}));
     EXPECT_EQ(HistorySize(), 1u);
     EXPECT_EQ(CurrentSnapshot(), photo);
     EXPECT_TRUE(dialog->isVisible());  // Escape closed the pop-up, not the program
@@ -122,8 +128,8 @@ TEST_F(CloneStampEdition, ThePopupSetsThePenKeysStayInItsBoxesAndThePenSurvivesA
     theApp.m_nAppState = CCorvaneLoaderApp::APPSTATE_STARTING;
     NewToolAsAtStart();
     CreateWindow();
-    EXPECT_EQ(Line().GetWindowText(), L"Radius: 12 Hardness: 100 Opacity: 60 ");
-    EXPECT_EQ(PenSize(), 25);
+    EXPECT_EQ(Line().GetWindowText(), L"Radius: 12 Hardness: 45 Opacity: 60 ");
+    EXPECT_EQ(Pen(), (std::array<int, 3>{25, 45, 60}));
 }
 
 TEST_F(CloneStampEdition, ADamagedStoredPenOpensAsTheFirstRunPen)
