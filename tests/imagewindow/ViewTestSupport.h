@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -201,6 +202,29 @@ protected:
     void Release(QPoint at) { Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
     void DoubleClick(QPoint at) { Mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton); }
     void Move(QPoint at, Qt::MouseButtons held = Qt::NoButton) { Mouse(QEvent::MouseMove, at, Qt::NoButton, held); }
+    /// The view's client point showing image pixel (x, y).
+    QPoint At(int x, int y)
+    {
+        POINT p{x, y};
+        view.FromBitmapToWnd(p);
+        return {p.x, p.y};
+    }
+    /// A drag through image points, with time for a brush's tracking thread
+    /// to sample each position. It first samples the press point, so the
+    /// stroke's path starts there.
+    void Drag(std::initializer_list<QPoint> imagePoints)
+    {
+        std::vector<QPoint> points;
+        for (const QPoint& p : imagePoints) points.push_back(At(p.x(), p.y()));
+        Press(points.front());
+        QTest::qWait(40);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            QTest::qWait(25);
+            Move(points[i], Qt::LeftButton);
+        }
+        QTest::qWait(25);
+        Release(points.back());
+    }
     /// Puts the pointer over the view (as the user would), which also moves it
     /// there; it passes a neighbouring pixel first so the move is never empty.
     void Hover(QPoint at)

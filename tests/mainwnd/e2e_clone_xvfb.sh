@@ -73,10 +73,7 @@ if [[ "${1:-}" == --inside ]]; then
   xdotool key --clearmodifiers ctrl+s
   wait_changed "$work/photo.png" "$work/spotted.png" 10 || fail "Ctrl+S did not save the stroke"
   sleep 0.2
-  xdotool key --clearmodifiers Escape  # Exit: nothing unsaved, so no question
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fail "Escape did not end the program"; fi
-  wait "$pid" || fail "the program ended with status $?"
+  quit_with_escape "$pid"
   exit 0
 fi
 

@@ -106,10 +106,7 @@ if [[ "${1:-}" == --inside ]]; then
   sleep 1  # the repair runs on the worker thread
   save_as "$work/spotted.png"
   [[ ! -e "$work/photo-é.png" ]] || fail "the photo was saved under another name"
-  xdotool key --clearmodifiers Escape  # Exit: nothing unsaved, so no question
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fail "Escape did not end the program"; fi
-  wait "$pid" || fail "the program ended with status $?"
+  quit_with_escape "$pid"
   exit 0
 fi
 

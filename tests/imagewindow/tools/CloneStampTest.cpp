@@ -34,12 +34,6 @@ protected:
     }
     void TearDown() override { view.UnloadEmbeddedTool(); }
 
-    QPoint At(int x, int y)
-    {
-        POINT p{x, y};
-        view.FromBitmapToWnd(p);
-        return {p.x, p.y};
-    }
     void AltClick(int x, int y)
     {
         tool.CheckAltKey(true, true);
@@ -47,23 +41,7 @@ protected:
         Release(At(x, y));
         tool.CheckAltKey(true, false);
     }
-    // A drag through image points, with time for the tracking thread to
-    // sample each position.
-    void Drag(std::initializer_list<QPoint> imagePoints)
-    {
-        std::vector<QPoint> points;
-        for (const QPoint& p : imagePoints) points.push_back(At(p.x(), p.y()));
-        Press(points.front());
-        // The tracking thread takes the stroke while the pointer is still
-        // where it was pressed, so the path starts there.
-        QTest::qWait(40);
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            QTest::qWait(25);
-            Move(points[i], Qt::LeftButton);
-        }
-        QTest::qWait(25);
-        Release(points.back());
-    }
+
     // The tool's picture, row 0 at the top.
     QImage Result()
     {

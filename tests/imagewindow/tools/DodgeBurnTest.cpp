@@ -35,26 +35,6 @@ protected:
     }
     void TearDown() override { view.UnloadEmbeddedTool(); }
 
-    QPoint At(int x, int y)
-    {
-        POINT p{x, y};
-        view.FromBitmapToWnd(p);
-        return {p.x, p.y};
-    }
-    // A drag through image points, with time for the tracking thread to
-    // sample each position.
-    void Drag(std::initializer_list<QPoint> imagePoints)
-    {
-        std::vector<QPoint> points;
-        for (const QPoint& p : imagePoints) points.push_back(At(p.x(), p.y()));
-        Press(points.front());
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            QTest::qWait(25);
-            Move(points[i], Qt::LeftButton);
-        }
-        QTest::qWait(25);
-        Release(points.back());
-    }
     // The blue byte of the tool's result at image pixel (x, y); all three
     // channels stay equal on a grey picture.
     int Result(int x, int y)

@@ -16,6 +16,8 @@
 #                          matches NAME, waiting up to SECS seconds
 #   wait_gone NAME SECS    waits until no such window is visible
 #   wait_changed A B SECS  waits until file A differs from file B
+#   quit_with_escape PID   types Escape (Exit; nothing may be unsaved) and
+#                          fails unless the program PID ends with status 0
 #   fail TEXT              reports and exits 1
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -47,6 +49,13 @@ wait_changed() {
     ((SECONDS < deadline)) || return 1
     sleep 0.1
   done
+}
+
+quit_with_escape() {
+  xdotool key --clearmodifiers Escape
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$1" 2>/dev/null; then kill "$1"; fail "Escape did not end the program"; fi
+  wait "$1" || fail "the program ended with status $?"
 }
 
 e2e_setup() {
