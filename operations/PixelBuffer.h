@@ -33,7 +33,8 @@ void ReserveLarge(std::vector<unsigned char>& out, std::size_t capacity);
 /// own: allocated, advised and every page touched, so that the next
 /// ReserveLarge or AssignCopy that needs new storage of at most `size` bytes
 /// takes it at once instead of faulting fresh memory in (a 24-megapixel
-/// snapshot costs a quarter of a second of page faults here). Meant for a
+/// snapshot in 4 KiB pages costs a quarter of a second of page faults; in
+/// huge pages, when the kernel grants them, a few milliseconds). Meant for a
 /// snapshot that is sure to follow soon, such as a brush stroke's history
 /// step. One spare is kept at a time: a call while one of at least `size`
 /// bytes is ready or being made does nothing. Sizes below
