@@ -260,13 +260,23 @@ BOOL CMainDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL CMainDlg::DispatchCommand(UINT id)
 {
     if (theApp.m_nAppState == CCorvaneLoaderApp::APPSTATE_PROCESSING) return FALSE;
-    // A command typed while the mouse still drags over the view (a stroke of
-    // a brush) ends that drag first: the brush records its stroke before the
-    // command changes, saves or closes the photo under it.
-    if (m_DisplayWnd.HasCapture()) m_DisplayWnd.ReleaseCapture();
+    if (!EndDragFirst()) return FALSE;
     if (!RunMainDlgCommand(id)) return FALSE;
     UpdateToolbarState();
     return TRUE;
+}
+
+// A command typed while the mouse still drags over the view (a brush's or a
+// healing stroke) ends that drag first, so the stroke is recorded before the
+// command changes, saves or closes the photo under it. A stroke repaired on
+// the worker thread is waited for; FALSE when it is still running after
+// kStrokeWaitMs (the command is then not run, as any during processing).
+bool CMainDlg::EndDragFirst()
+{
+    if (!m_DisplayWnd.HasCapture()) return true;
+    m_DisplayWnd.ReleaseCapture();
+    if (theApp.m_nAppState != CCorvaneLoaderApp::APPSTATE_PROCESSING) return true;
+    return theApp.WaitWhileProcessing(kStrokeWaitMs) != FALSE;
 }
 
 void CMainDlg::OnAccelerator(UINT id)

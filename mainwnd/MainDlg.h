@@ -168,6 +168,8 @@ private:
     void OnDestroy();
     void PostCommand(UINT id);
     void PrepareStrokeStep();
+    bool EndDragFirst();
+    static constexpr int kStrokeWaitMs = 60000;
     LRESULT OnDisplayWndCloneStampNotify(CNotifyEvent& notification);
     LRESULT OnDisplayWndDodgeBurnNotify(UINT code);
     LRESULT OnDisplayWndSpotRemovalNotify();

@@ -168,7 +168,7 @@ TEST_F(HealingStroke, AStrokeBesideThePictureRecordsNothingAndAPlainClickStillRe
     EXPECT_EQ(tool->GetSpotPos().x, 100);
 }
 
-TEST_F(HealingStroke, ATurnTypedDuringAStrokeDropsTheStrokeAndItsReleaseIsNoClick)
+TEST_F(HealingStroke, ATurnTypedDuringAStrokeHealsItFirstThenTurnsAndItsReleaseIsNoClick)
 {
     const std::size_t entries = HistorySize();
     ShiftDrag({30, 60}, {{60, 60}, {90, 60}});
@@ -180,6 +180,7 @@ TEST_F(HealingStroke, ATurnTypedDuringAStrokeDropsTheStrokeAndItsReleaseIsNoClic
     Release({100, 60});
     Pump(50);
     EXPECT_EQ(theApp.m_nAppState, CCorvaneLoaderApp::APPSTATE_EDITING);
-    ASSERT_EQ(HistorySize(), entries + 1);  // the turn alone: neither the stroke nor a spot
+    ASSERT_EQ(HistorySize(), entries + 2);  // the stroke, then the turn; no spot
+    EXPECT_EQ(theApp.m_OptHistory.Current()->m_strName, L"Rotate");
     EXPECT_EQ(dialog->GetDisplayWnd().iBmpWidth(), 150);
 }

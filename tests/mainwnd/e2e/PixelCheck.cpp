@@ -117,8 +117,6 @@ int ChannelDistance(QRgb a, QRgb b)
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
 }
 
-QImage Load(const char* path) { return QImage(QString::fromLocal8Bit(path)).convertToFormat(QImage::Format_RGB888); }
-
 bool SameSizes(const QImage& clean, const QImage& spotted, const QImage& saved)
 {
     if (!saved.isNull() && saved.size() == spotted.size() && clean.size() == spotted.size()) return true;
