@@ -27,10 +27,7 @@ if [[ "${1:-}" == --inside ]]; then
   e2e_inside
   "$program" "$work/photo-$(printf '\xe9').png" >"$work/program.out" 2>&1 &
   pid=$!
-  # First run: the About box introduces the program; Escape closes it.
-  about=$(find_window '^About ' 20) || fail "the About box did not open on the first run"
-  xdotool windowfocus --sync "$about" key Escape
-  wait_gone '^About ' 10 || fail "Escape did not close the About box"
+  close_first_run_about
   main=$(find_window 'photo-é\.png' 10) || fail "the photo named on the command line was not opened (or not named readably)"
   xdotool windowfocus --sync "$main"
 

@@ -16,6 +16,8 @@
 #                          matches NAME, waiting up to SECS seconds
 #   wait_gone NAME SECS    waits until no such window is visible
 #   wait_changed A B SECS  waits until file A differs from file B
+#   close_first_run_about  waits for the About box a first run opens and
+#                          closes it with Escape
 #   quit_with_escape PID   types Escape (Exit; nothing may be unsaved) and
 #                          fails unless the program PID ends with status 0
 #   fail TEXT              reports and exits 1
@@ -49,6 +51,13 @@ wait_changed() {
     ((SECONDS < deadline)) || return 1
     sleep 0.1
   done
+}
+
+close_first_run_about() {
+  local about
+  about=$(find_window '^About ' 20) || fail "the About box did not open on the first run"
+  xdotool windowfocus --sync "$about" key Escape
+  wait_gone '^About ' 10 || fail "Escape did not close the About box"
 }
 
 quit_with_escape() {
