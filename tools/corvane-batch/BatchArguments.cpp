@@ -132,13 +132,13 @@ bool TakeVersion(const std::string&, Gathered& gathered, std::string&)
     return true;
 }
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;
     bool takesValue;
     TakeFunction take;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {"--size", true, &TakeSize},
     {"--spot", true, &TakeSpot},
     {"--spots-file", true, &TakeSpotsFile},
@@ -156,10 +156,10 @@ constexpr OptionSpec kOptions[] = {
     {"--version", false, &TakeVersion},
 };
 
-const OptionSpec* FindOption(const std::string& name)
+const OptionRow* FindOption(const std::string& name)
 {
     const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                    [&](const OptionSpec& spec) { return spec.name == name; });
+                                    [&](const OptionRow& row) { return row.name == name; });
     return found == std::end(kOptions) ? nullptr : found;
 }
 
@@ -181,7 +181,7 @@ std::optional<Gathered> Gather(const std::vector<std::string>& args, const std::
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* option = FindOption(arg);
+        const OptionRow* option = FindOption(arg);
         if (!option) return error = "unknown option " + arg, std::nullopt;
         std::string value;
         if (option->takesValue) {
