@@ -2,6 +2,7 @@
 // red-eye, clone stamp, dodge and burn) and the dispatch table of every
 // operator.
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "operations/OperatorFrame.h"
@@ -18,6 +19,14 @@ namespace {
 
 std::atomic<BrushBitmapSource> g_brushSource{nullptr};
 
+// A picture of another shape can hold as many bytes as the snapshot (a
+// quarter turn of 8x4 is 4x8), so the size alone does not tell it apart.
+bool SameLayout(const BITMAPINFOHEADER& painted, const BITMAPINFOHEADER& snapshot, size_t bytes)
+{
+    return painted.biSizeImage == bytes && painted.biWidth == snapshot.biWidth &&
+           std::abs(painted.biHeight) == std::abs(snapshot.biHeight) && painted.biBitCount == snapshot.biBitCount;
+}
+
 // Copies the brush tool's finished picture over the snapshot's pixels. The
 // tool painted on a copy of the very image the operation started from, so
 // only a picture of exactly the snapshot's size is taken; the header stays.
@@ -29,7 +38,8 @@ bool TakeBrushPicture(Operation& operation, const OperationManage::OPTGUID& kind
     BITMAPINFO header{};
     const BrushBitmapSource source = g_brushSource.load();
     const unsigned char* bits = source ? source(toolIndex, header) : nullptr;
-    if (!bits || header.bmiHeader.biSizeImage != data->m_Pixels.size()) return Fail(function, failure);
+    if (!bits || !SameLayout(header.bmiHeader, data->m_Header.bmiHeader, data->m_Pixels.size()))
+        return Fail(function, failure);
     std::memcpy(data->m_Pixels.data(), bits, data->m_Pixels.size());
     return true;
 }

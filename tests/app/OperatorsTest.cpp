@@ -228,14 +228,14 @@ TEST(HealingStrokeOperator, HealsAlongThePathOnlyAndFailsWithoutOne)
 
 TEST(BrushOperators, TakeTheToolPictureOnlyWhenItHasTheSnapshotSize)
 {
-    static ImageData painted = MakeImage(6, 4);
+    static ImageData painted = MakeImage(8, 4);
     static bool available = true;
     SetBrushBitmapSource([](int toolIndex, BITMAPINFO& header) -> const unsigned char* {
         if (toolIndex != 2 || !available) return nullptr;
         header = painted.m_Header;
         return painted.m_Pixels.data();
     });
-    ImageData before = MakeImage(6, 4);
+    ImageData before = MakeImage(8, 4);
     std::fill(before.m_Pixels.begin(), before.m_Pixels.end(), 0);
     auto stamp = MakeOperation(OPTGUID_CLONESTAMP, before, nullptr);
     ASSERT_TRUE(Operator_CloneStamp::Process(*stamp));
@@ -247,6 +247,11 @@ TEST(BrushOperators, TakeTheToolPictureOnlyWhenItHasTheSnapshotSize)
     EXPECT_FALSE(Operator_CloneStamp::Process(*mismatch));
     EXPECT_EQ(DataOf(*mismatch).m_Pixels, other.m_Pixels);
     EXPECT_TRUE(log.Contains("Failed to get image from CloneStamp-Tool."));
+    const ImageData turned = MakeImage(4, 8);  // as many bytes as 8x4, another shape
+    ASSERT_EQ(turned.m_Pixels.size(), painted.m_Pixels.size());
+    auto quarterTurn = MakeOperation(OPTGUID_CLONESTAMP, turned, nullptr);
+    EXPECT_FALSE(Operator_CloneStamp::Process(*quarterTurn));
+    EXPECT_EQ(DataOf(*quarterTurn).m_Pixels, turned.m_Pixels);
     auto dodge = MakeOperation(OPTGUID_DODGEBURN, before, nullptr);
     EXPECT_FALSE(Operator_DodgeBurn::Process(*dodge));  // no dodge/burn tool
     EXPECT_TRUE(log.Contains("Failed to get image from DodgeBurn-Tool."));
