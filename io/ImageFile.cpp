@@ -5,6 +5,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <limits>
@@ -362,6 +363,8 @@ int ImageFile::EncodeAndWrite(const SaveTarget& target, const SaveOptions& optio
 {
     const bool keepMetadata = !options.bDropMetadata;
     const bool ownFile = IsOwnFile(target.nativePath);
+    if (keepMetadata)
+        ImageMetadata::StatePixelSize(m_metadata, m_bmpInfo.bmiHeader.biWidth, std::abs(m_bmpInfo.bmiHeader.biHeight));
     EmbeddedMetadata embedded;
     bool metadataLost = keepMetadata && target.format == ImageFormatJPEG && !BuildJpegMarkers(embedded.jpegMarkers);
     if (keepMetadata && target.format == ImageFormatPNG) embedded.pngIccProfile = m_metadata.iccProfile;

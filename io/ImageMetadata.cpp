@@ -200,6 +200,22 @@ int ImageMetadata::TakeOrientation(PhotoMetadata& metadata)
     return IsOrientation(orientation) ? orientation : 1;
 }
 
+void ImageMetadata::StatePixelSize(PhotoMetadata& metadata, long width, long height)
+{
+    if (!metadata.exif) return;
+    const std::pair<const char*, long> sizes[] = {{"Exif.Photo.PixelXDimension", width},
+                                                  {"Exif.Photo.PixelYDimension", height}};
+    for (const auto& [key, value] : sizes) {
+        const auto it = metadata.exif->findKey(Exiv2::ExifKey(key));
+        if (it == metadata.exif->end()) continue;
+        // SHORT or LONG, as the photo had it, where the value still fits.
+        if (it->typeId() == Exiv2::unsignedShort && value <= 0xFFFF)
+            it->setValue(std::to_string(value));
+        else
+            *it = static_cast<uint32_t>(value);
+    }
+}
+
 ImageMetadata::Result ImageMetadata::BuildJpegMarkers(const PhotoMetadata& metadata, std::vector<JpegMarker>& markers,
                                                       std::vector<std::string>& dropped)
 {

@@ -57,6 +57,11 @@ public:
     /// a saved file must not turn them again.
     static int TakeOrientation(PhotoMetadata& metadata);
 
+    /// Sets the Exif image size (Exif.Photo.PixelXDimension/PixelYDimension)
+    /// to the picture being saved, where the photo states one: after a turn,
+    /// a crop or a resize the camera's figures would describe another picture.
+    static void StatePixelSize(PhotoMetadata& metadata, long width, long height);
+
     /// The JPEG markers that carry the metadata: APP1 Exif (made to fit, see
     /// JpegExifFitter; `dropped` gains what was left out for that), APP1 XMP,
     /// APP2 ICC profile (split into chunks) and APP13 IPTC ("Photoshop 3.0",

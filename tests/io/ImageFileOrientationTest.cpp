@@ -114,12 +114,24 @@ int CentreDifference(const ImageFile& file, const QImage& upright)
     return worst;
 }
 
-long OrientationIn(const fs::path& path)
+long ExifNumber(const fs::path& path, const char* key)
 {
     auto image = Exiv2::ImageFactory::open(path.string());
     image->readMetadata();
-    const auto it = image->exifData().findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+    const auto it = image->exifData().findKey(Exiv2::ExifKey(key));
     return it == image->exifData().end() ? 0 : it->toLong();
+}
+
+long OrientationIn(const fs::path& path) { return ExifNumber(path, "Exif.Image.Orientation"); }
+
+// The camera's statement of the stored picture's size, one as SHORT, one as LONG.
+void SetExifPixelSize(const fs::path& path, int width, int height)
+{
+    auto image = Exiv2::ImageFactory::open(path.string());
+    image->readMetadata();
+    image->exifData()["Exif.Photo.PixelXDimension"] = static_cast<uint16_t>(width);
+    image->exifData()["Exif.Photo.PixelYDimension"] = static_cast<uint32_t>(height);
+    image->writeMetadata();
 }
 
 } // namespace
@@ -153,6 +165,7 @@ TEST(ImageFileOrientation, ASavedFileSaysOrientationOneAndIsNotTurnedAgain)
     const QImage upright = Upright();
     WriteWithQt(Stored(upright, 6), folder.File("camera.jpg"), "jpeg", 95);
     SetExifOrientation(folder.File("camera.jpg"), 6);
+    SetExifPixelSize(folder.File("camera.jpg"), upright.height(), upright.width());
     WriteTiff(Stored(upright, 8), 8, TiffLayout::Tiled, folder.File("scan.tif"));
     EncoderOptions keep;
     keep.bDropMetadata = FALSE;
@@ -166,4 +179,7 @@ TEST(ImageFileOrientation, ASavedFileSaysOrientationOneAndIsNotTurnedAgain)
         ASSERT_EQ(again.FromFile(folder.Wide(name).c_str()), 1);
         EXPECT_LE(CentreDifference(again, upright), 12) << name << " shows upright once saved";
     }
+    // The stated size is the upright picture's, not the stored one's.
+    EXPECT_EQ(ExifNumber(folder.File("camera.jpg"), "Exif.Photo.PixelXDimension"), upright.width());
+    EXPECT_EQ(ExifNumber(folder.File("camera.jpg"), "Exif.Photo.PixelYDimension"), upright.height());
 }
