@@ -57,6 +57,10 @@ const wchar_t* ReadFailureKey(int result)
 const wchar_t* WriteFailureKey(int result)
 {
     switch (result) {
+    // A save that fails on the way (a full disk, a file too large for the
+    // file system, metadata that cannot go over the photo's own file) leaves
+    // what was on the disk as it was, and says so.
+    case 0: return L"IDS_VELMIRA_MSG_SAVE_FAILED";
     case -1: return L"IDS_VELMIRA_MSG_FILE_NOT_WRITABLE";
     case -2: return L"IDS_VELMIRA_MSG_FILE_FORMAT_NOT_SUPPORT";
     case -3: return L"IDS_VELMIRA_MSG_ENCODER_NOT_FOUND";

@@ -124,7 +124,7 @@ TEST_F(EditingPeriod, FileErrorsReachTheUserAsTheirMessages)
     const std::pair<int, const wchar_t*> writes[] = {
         {-1, L"IDS_VELMIRA_MSG_FILE_NOT_WRITABLE"}, {-2, L"IDS_VELMIRA_MSG_FILE_FORMAT_NOT_SUPPORT"},
         {-3, L"IDS_VELMIRA_MSG_ENCODER_NOT_FOUND"}, {-4, L"IDS_VELMIRA_MSG_WRITE_IMAGE_METADATA_ERROR"},
-        {0, L"IDS_VELMIRA_MSG_UNKNOWN_ERROR"}, {-7, L"IDS_VELMIRA_MSG_UNKNOWN_ERROR"}};
+        {0, L"IDS_VELMIRA_MSG_SAVE_FAILED"}, {-7, L"IDS_VELMIRA_MSG_UNKNOWN_ERROR"}};
     for (const auto& [code, key] : writes) EXPECT_STREQ(App::GetWriteResultMessageKey(code), key) << code;
 }
 
