@@ -15,6 +15,9 @@ namespace {
 constexpr int kIconSize = 32;
 constexpr int kMargin = 10;
 constexpr int kTextLeft = 52;
+// Longer lines are broken at spaces, so a long message makes a taller box
+// rather than one wider than the screen.
+constexpr int kMaxTextWidth = 480;
 constexpr int kButtonGap = 10;
 
 const wchar_t* const kDefaultTexts[12] = {L"",         L"OK", L"Cancel", L"Abort", L"Retry",     L"Ignore",
@@ -162,17 +165,51 @@ void CFGMessageBox::SetUpButtons()
     }
 }
 
+namespace {
+
+// Width of a line as drawn: tabs widen it, so such lines are measured the
+// way they are drawn.
+int LineWidth(const QFontMetrics& metrics, const std::wstring& line)
+{
+    const QString text = QString::fromStdWString(line);
+    return text.contains(QLatin1Char('\t')) ? metrics.size(kTextFlags, text).width() : metrics.horizontalAdvance(text);
+}
+
+// Breaks a line wider than kMaxTextWidth at spaces, as many words to a line
+// as fit; a single word wider than that (a long path) keeps a line of its own.
+void WrapLine(const QFontMetrics& metrics, const std::wstring& line, std::vector<std::wstring>& wrapped)
+{
+    std::wstring current;
+    size_t start = 0;
+    while (start <= line.size()) {
+        size_t space = line.find(L' ', start);
+        if (space == std::wstring::npos) space = line.size();
+        const std::wstring word = line.substr(start, space - start);
+        const std::wstring joined = current.empty() ? word : current + L' ' + word;
+        if (!current.empty() && LineWidth(metrics, joined) > kMaxTextWidth) {
+            wrapped.push_back(current);
+            current = word;
+        } else {
+            current = joined;
+        }
+        start = space + 1;
+    }
+    wrapped.push_back(current);
+}
+
+} // namespace
+
 void CFGMessageBox::LayOut()
 {
     const QFontMetrics metrics(FGGetFont());
-    int textWidth = 0;
+    std::vector<std::wstring> wrapped;
     for (const std::wstring& line : m_arrLines) {
-        const QString text = QString::fromStdWString(line);
-        // Tabs widen a line as drawn; measure those lines the way they are drawn.
-        const int width = text.contains(QLatin1Char('\t')) ? metrics.size(kTextFlags, text).width()
-                                                          : metrics.horizontalAdvance(text);
-        textWidth = std::max(textWidth, width);
+        if (LineWidth(metrics, line) <= kMaxTextWidth) wrapped.push_back(line);
+        else WrapLine(metrics, line, wrapped);
     }
+    m_arrLines = std::move(wrapped);
+    int textWidth = 0;
+    for (const std::wstring& line : m_arrLines) textWidth = std::max(textWidth, LineWidth(metrics, line));
     const int lineHeight = metrics.height();
     const int textHeight = static_cast<int>(m_arrLines.size()) * lineHeight;
 

@@ -89,6 +89,32 @@ TEST_F(MessageBox, FiveLinesCentreTheIconBesideTheText)
     });
 }
 
+TEST_F(MessageBox, ALongLineBreaksAtSpacesAndALongWordStaysWhole)
+{
+    CFGMessageBox box(nullptr);
+    std::wstring sentence;
+    for (int i = 0; i < 12; ++i) sentence += L"The picture could not be saved there. ";
+    sentence.pop_back();
+    const std::wstring path = L"/home/ann/" + std::wstring(120, L'x') + L".jpg";
+    box.SetText((sentence + L"\n" + path).c_str(), L"Caption");
+    RunBox(box, MB_OK | MB_ICONERROR, [&](CFGMessageBox& shown) {
+        const std::vector<std::wstring>& lines = shown.GetLines();
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(lines.back(), path) << "a word wider than a line is not cut";
+        std::wstring joined;
+        int widest = 0;
+        for (size_t i = 0; i + 1 < lines.size(); ++i) {
+            joined += (i ? L" " : L"") + lines[i];
+            widest = std::max(widest, Metrics().horizontalAdvance(QString::fromStdWString(lines[i])));
+        }
+        EXPECT_EQ(joined, sentence) << "only spaces become line breaks";
+        EXPECT_LE(widest, 480);
+        EXPECT_GT(widest, 480 - Metrics().horizontalAdvance("picture ")) << "lines are filled";
+        EXPECT_EQ(shown.GetTextRect().bottom - shown.GetTextRect().top,
+                  static_cast<int>(lines.size()) * Metrics().height());
+    });
+}
+
 TEST_F(MessageBox, EachTypeShowsItsButtonsAndItsCloseBoxAnswer)
 {
     struct Case {

@@ -60,7 +60,7 @@ QPixmap Photograph(const std::function<INT_PTR()>& run)
     return picture;
 }
 
-QPixmap QuestionBox()
+QPixmap MessageBoxPicture(const std::wstring& text, UINT type)
 {
     CFGMessageBox box(nullptr);
     const wchar_t* keys[12] = {nullptr, L"IDS_VELMIRA_MSGBOX_BUTTON_OK", L"IDS_VELMIRA_MSGBOX_BUTTON_CANCEL",
@@ -70,11 +70,19 @@ QPixmap QuestionBox()
                                L"IDS_VELMIRA_MSGBOX_BUTTON_HELP", L"IDS_VELMIRA_MSGBOX_BUTTON_TRYAGAIN",
                                L"IDS_VELMIRA_MSGBOX_BUTTON_CONTINUE"};
     for (UINT id = 1; id <= 11; ++id) box.SetButtonText(id, Text(keys[id]));
-    const std::wstring question =
-        FormatWide(Text(L"IDS_VELMIRA_MSG_DO_YOU_WANT_TO_SAVE_MODIFICATION"), L"/home/ann/Pictures/harbour at dusk.jpg");
-    box.SetText(question.c_str(), L"CorvaneLoader");
-    return Photograph([&] { return box.DoModal(MB_YESNOCANCEL | MB_ICONQUESTION); });
+    box.SetText(text.c_str(), L"CorvaneLoader");
+    return Photograph([&] { return box.DoModal(type); });
 }
+
+QPixmap QuestionBox()
+{
+    return MessageBoxPicture(
+        FormatWide(Text(L"IDS_VELMIRA_MSG_DO_YOU_WANT_TO_SAVE_MODIFICATION"), L"/home/ann/Pictures/harbour at dusk.jpg"),
+        MB_YESNOCANCEL | MB_ICONQUESTION);
+}
+
+// The longest error a save can end with.
+QPixmap SaveFailedBox() { return MessageBoxPicture(Text(L"IDS_VELMIRA_MSG_SAVE_FAILED"), MB_OK | MB_ICONERROR); }
 
 QPixmap SliderPopup()
 {
@@ -217,6 +225,7 @@ int main(int argc, char** argv)
     FGLoadBitmaps(L"Bitmap", bitmaps);
 
     bool ok = Save(QuestionBox(), out, "messagebox_question.png");
+    ok &= Save(SaveFailedBox(), out, "messagebox_save_failed.png");
     CEncoderJpegDlg jpeg;
     ok &= Save(Photograph([&] { return jpeg.DoModal(); }), out, "encoder_jpeg.png");
     CEncoderTiffDlg tiff;
