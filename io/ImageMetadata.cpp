@@ -73,8 +73,8 @@ void AppendPhotoshopMarkers(const Exiv2::DataBuf& block, std::vector<JpegMarker>
     }
 }
 
-// The profile in numbered APP2 chunks, as the ICC specification has JPEG
-// files carry it. False when it is too large for 255 chunks.
+// The profile in numbered APP2 "ICC_PROFILE" chunks, the way JPEG files
+// carry it. False when it is too large for 255 chunks.
 bool AppendIccMarkers(const std::vector<BYTE>& profile, std::vector<JpegMarker>& markers)
 {
     const std::size_t perChunk = kMaxMarkerPayload - kIccChunkHeader;

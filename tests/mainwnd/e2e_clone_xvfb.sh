@@ -76,10 +76,7 @@ if [[ "${1:-}" == --inside ]]; then
 fi
 
 # ---- set-up and check, outside the X server -----------------------------------
-program=$(realpath "$1")
-check=$(realpath "$2")
-e2e_setup
-"$check" make "$work/clean.png" "$work/photo.png"
+e2e_setup "$1" "$2"
 cp "$work/photo.png" "$work/spotted.png"
 status=0
 e2e_run "$0" --inside "$program" "$check" "$work" || status=$?

@@ -108,10 +108,7 @@ if [[ "${1:-}" == --inside ]]; then
 fi
 
 # ---- set-up and check, outside the X server -----------------------------------
-program=$(realpath "$1")
-check=$(realpath "$2")
-e2e_setup
-"$check" make "$work/clean.png" "$work/photo.png"
+e2e_setup "$1" "$2"
 # The program gets the Latin-1 name; the checks read it through a plain one.
 mv "$work/photo.png" "$work/photo-$(printf '\xe9').png"
 ln -s "photo-$(printf '\xe9').png" "$work/photo.png"

@@ -2,10 +2,13 @@
 # the set-up outside the virtual X server and the helpers inside it.
 #
 # A run script calls, outside the server:
-#   e2e_setup PROGRAM      skips (exit 77) where xvfb-run, Xvfb or xdotool are
-#                          missing; makes the temporary folder $work (removed
-#                          on exit) and points every folder the program writes
-#                          to (settings, log, lock) into it
+#   e2e_setup PROGRAM CHECK
+#                          skips (exit 77) where xvfb-run, Xvfb or xdotool are
+#                          missing; sets $program and $check (absolute paths);
+#                          makes the temporary folder $work (removed on exit),
+#                          points every folder the program writes to (settings,
+#                          log, lock) into it, and draws the test photo
+#                          ($work/clean.png, $work/photo.png with its dust spot)
 #   e2e_run SCRIPT ARGS    runs `bash SCRIPT --inside ARGS` under a fresh
 #                          virtual X server, again when the server did not
 #                          come up (the inside exits 75); returns its status
@@ -68,6 +71,8 @@ quit_with_escape() {
 }
 
 e2e_setup() {
+  program=$(realpath "$1")
+  check=$(realpath "$2")
   local tool
   for tool in xvfb-run xdotool Xvfb; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -87,6 +92,7 @@ e2e_setup() {
   local here
   here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+  "$check" make "$work/clean.png" "$work/photo.png"
 }
 
 e2e_run() {
